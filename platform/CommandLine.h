@@ -1,0 +1,12 @@
+// The Windows command-line rules for splitting a parameters text.
+#pragma once
+
+#include <vector>
+
+#include "platform/WinTypes.h"
+
+// Blanks and tabs separate arguments outside double quotes; a quote inside
+// a quoted group is written doubled or escaped with a backslash; 2n
+// backslashes before a quote stand for n, 2n+1 for n and a literal quote;
+// backslashes elsewhere are literal.
+std::vector<WideString> SplitCommandLine(const WideString& parameters);

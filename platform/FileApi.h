@@ -1,0 +1,25 @@
+// File calls over POSIX descriptors with 64-bit positions. Share modes are
+// accepted and have no effect; security attributes and templates are unused.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+struct SECURITY_ATTRIBUTES;
+struct OVERLAPPED;
+
+HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECURITY_ATTRIBUTES* security,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED* overlapped);
+BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten, OVERLAPPED* overlapped);
+DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh, DWORD moveMethod);
+BOOL SetFileTime(HANDLE file, const FILETIME* creationTime, const FILETIME* lastAccessTime,
+                 const FILETIME* lastWriteTime);
+BOOL CloseHandle(HANDLE object);
+
+DWORD GetFileAttributesW(LPCWSTR fileName);
+BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes);
+BOOL CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES* security);
+BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists);
+BOOL DeleteFileW(LPCWSTR fileName);
+DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength);
+UINT GetDriveTypeW(LPCWSTR rootPathName);

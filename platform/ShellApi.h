@@ -1,0 +1,55 @@
+// The shell calls: file operations (delete), special folders, program start.
+#pragma once
+
+#include "platform/ComTypes.h"
+
+constexpr UINT FO_DELETE = 3;
+constexpr WORD FOF_SILENT = 0x0004;
+constexpr WORD FOF_NOCONFIRMATION = 0x0010;
+constexpr WORD FOF_NOERRORUI = 0x0400;
+
+struct SHFILEOPSTRUCTW {
+  HWND hwnd;
+  UINT wFunc;
+  LPCWSTR pFrom;
+  LPCWSTR pTo;
+  WORD fFlags;
+  BOOL fAnyOperationsAborted;
+  void* hNameMappings;
+  LPCWSTR lpszProgressTitle;
+};
+
+// FO_DELETE: removes each source of the double-null list (a path, or a
+// wildcard in its last component) with all it holds, for good; links are
+// removed, never followed. What cannot be deleted is shown in a message box
+// unless FOF_NOERRORUI is set. Answers 0 when everything named went.
+int SHFileOperationW(SHFILEOPSTRUCTW* fileOp);
+
+constexpr int CSIDL_LOCAL_APPDATA = 28;
+
+struct ITEMIDLIST;
+
+struct IMalloc : IUnknown {
+  virtual void Free(void* block) = 0;
+};
+
+// Only the local application data folder (28) is known: $XDG_DATA_HOME,
+// else ~/.local/share.
+HRESULT SHGetSpecialFolderLocation(HWND owner, int folder, ITEMIDLIST** idList);
+// Writes the path (at most MAX_PATH characters with its null) into path.
+BOOL SHGetPathFromIDListW(const ITEMIDLIST* idList, LPWSTR path);
+HRESULT SHGetMalloc(IMalloc** malloc);
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SE_ERR_FNF = 2;
+constexpr int SE_ERR_ACCESSDENIED = 5;
+constexpr int SE_ERR_OOM = 8;
+
+// Starts the program detached and never waits for it. The parameters are
+// split into arguments by the Windows command-line rules; a bare name is
+// looked for in the tool directory, then on PATH; "RunAs" goes through
+// pkexec where it exists; SW_HIDE gives the program no terminal and no
+// output. Answers a value above 32 when the program started.
+HINSTANCE ShellExecuteW(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
+                        int showCommand);

@@ -1,0 +1,16 @@
+#include "platform/UserInterface.h"
+
+namespace {
+THostUserInterface* InstalledInterface = nullptr;
+}
+
+void SetHostUserInterface(THostUserInterface* userInterface) { InstalledInterface = userInterface; }
+
+int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
+  if (!InstalledInterface) return IDOK;
+  return InstalledInterface->MessageBox(text ? text : u"", caption ? caption : u"", type);
+}
+
+void ProcessPendingMessages() {
+  if (InstalledInterface) InstalledInterface->ProcessMessages();
+}
