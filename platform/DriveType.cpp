@@ -79,7 +79,8 @@ UINT DriveTypeOfMount(const TMount& mount) {
 }  // namespace
 
 UINT GetDriveTypeW(LPCWSTR rootPathName) {
-  const auto host = HostPathOrFail(rootPathName);
+  // No root at all means the current directory's drive.
+  const auto host = rootPathName && *rootPathName ? HostPathOrFail(rootPathName) : std::optional<std::string>(".");
   char resolved[PATH_MAX];
   if (!host || !realpath(host->c_str(), resolved)) return DRIVE_NO_ROOT_DIR;
   return DriveTypeOfMount(MountOf(resolved));

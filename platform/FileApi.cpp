@@ -17,13 +17,26 @@
 
 namespace {
 
+// A file handle. A last-write time set through the handle stays the file's
+// time: it is applied at once and again when the handle is closed, after
+// whatever was written since.
 class TFileObject : public THostObject {
  public:
   explicit TFileObject(int descriptor) : FDescriptor(descriptor) {}
   int Descriptor() const override { return FDescriptor; }
+  void KeepTimes(const timespec (&times)[2]) {
+    FTimes[0] = times[0];
+    FTimes[1] = times[1];
+    FHasTimes = true;
+  }
+  void ReapplyTimes() const {
+    if (FHasTimes) futimens(FDescriptor, FTimes);
+  }
 
  private:
   int FDescriptor;
+  bool FHasTimes = false;
+  timespec FTimes[2] = {};
 };
 
 bool IsHandle(HANDLE object) { return object && object != INVALID_HANDLE_VALUE; }
@@ -168,12 +181,15 @@ BOOL SetFileTime(HANDLE file, const FILETIME*, const FILETIME* lastAccessTime, c
     return time ? TimespecFromFileTime(*time) : timespec{0, UTIME_OMIT};
   };
   const timespec times[2] = {slot(lastAccessTime), slot(lastWriteTime)};
-  return futimens(DescriptorOf(file), times) == 0 ? TRUE : FailWithErrno();
+  if (futimens(DescriptorOf(file), times) != 0) return FailWithErrno();
+  static_cast<TFileObject*>(static_cast<THostObject*>(file))->KeepTimes(times);
+  return TRUE;
 }
 
 BOOL CloseHandle(HANDLE object) {
   if (!IsHandle(object)) return FailWith(ERROR_INVALID_HANDLE);
   const int fd = DescriptorOf(object);
+  if (fd >= 0) static_cast<TFileObject*>(static_cast<THostObject*>(object))->ReapplyTimes();
   delete static_cast<THostObject*>(object);
   return fd < 0 || close(fd) == 0 ? TRUE : FailWithErrno();
 }

@@ -1,5 +1,7 @@
 #include "platform/UserInterface.h"
 
+#include "platform/LastError.h"
+
 namespace {
 THostUserInterface* InstalledInterface = nullptr;
 }
@@ -13,4 +15,11 @@ int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
 
 void ProcessPendingMessages() {
   if (InstalledInterface) InstalledInterface->ProcessMessages();
+}
+
+BOOL GetOpenFileNameW(OPENFILENAMEW* dialog) {
+  if (!InstalledInterface || !dialog || dialog->lStructSize != sizeof(OPENFILENAMEW)) return FALSE;
+  if (!InstalledInterface->OpenFileDialog(*dialog)) return FALSE;
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
 }

@@ -15,11 +15,29 @@ constexpr int IDOK = 1;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
+constexpr DWORD OFN_PATHMUSTEXIST = 0x0800;
+constexpr DWORD OFN_FILEMUSTEXIST = 0x1000;
+
+// The open-file dialog's record, with the members the system uses.
+struct OPENFILENAMEW {
+  DWORD lStructSize;
+  HWND hwndOwner;
+  LPCWSTR lpstrFilter;  // pairs of description and pattern, each null-ended, then an empty text
+  DWORD nFilterIndex;
+  LPWSTR lpstrFile;
+  DWORD nMaxFile;
+  LPCWSTR lpstrInitialDir;
+  LPCWSTR lpstrTitle;
+  DWORD Flags;
+};
+
 class THostUserInterface {
  public:
   virtual ~THostUserInterface() = default;
   virtual int MessageBox(const WideString& text, const WideString& caption, UINT type) = 0;
   virtual void ProcessMessages() = 0;
+  // Shows the open-file dialog; true with the chosen name in lpstrFile.
+  virtual bool OpenFileDialog(OPENFILENAMEW& dialog) = 0;
 };
 
 // Installs the user interface (null: none; boxes then answer IDOK unseen).
@@ -28,3 +46,6 @@ void SetHostUserInterface(THostUserInterface* userInterface);
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 // Processes every pending message of the GUI thread.
 void ProcessPendingMessages();
+// True when the user chose a file (the last error is then 0); false when
+// the dialog was cancelled or no user interface is installed.
+BOOL GetOpenFileNameW(OPENFILENAMEW* dialog);

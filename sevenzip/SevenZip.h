@@ -1,0 +1,196 @@
+// The archive component: it binds the engine when constructed, keeps one
+// engine archive object for reading and one for writing, and reports what
+// happens through its events and two error values.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "sevenzip/SevenZipIntf.h"
+#include "sevenzip/WideStringList.h"
+
+class TSevenZip;
+class TMyArchiveUpdateCallback;
+struct ISequentialOutStream;
+
+enum class TCompressType : std::uint8_t { LZMA, PPMD };
+enum class TCompressStrength : std::uint8_t { SAVE, FAST, NORMAL, MAXIMUM, ULTRA };
+using TLZMAStrength = std::uint8_t;
+using TPPMDMem = std::uint8_t;
+using TPPMDSize = std::uint8_t;
+
+enum AddOptsEnum { AddRecurseDirs, AddSolid, AddStoreOnlyFilename, AddIncludeDriveLetter, AddEncryptFilename };
+enum ExtractOptsEnum { ExtractNoPath, ExtractOverwrite };
+
+// A set of option values in one byte: bit n for the n-th value.
+template <typename Enum>
+class TOptionSet {
+ public:
+  TOptionSet() = default;
+  TOptionSet(std::initializer_list<Enum> values) {
+    for (Enum value : values) FBits |= static_cast<std::uint8_t>(1u << value);
+  }
+  bool Has(Enum value) const { return (FBits >> value) & 1u; }
+  std::uint8_t Bits() const { return FBits; }
+
+ private:
+  std::uint8_t FBits = 0;
+};
+using AddOpts = TOptionSet<AddOptsEnum>;
+using ExtractOpts = TOptionSet<ExtractOptsEnum>;
+
+using TWideStringArray = std::vector<WideString>;
+
+using T7zPreProgressEvent = std::function<void(TSevenZip* Sender, Int64 MaxProgress)>;
+using T7zProgressEvent =
+    std::function<void(TSevenZip* Sender, const WideString& Filename, Int64 FilePosArc, Int64 FilePosFile)>;
+using T7zAddFileEvent = std::function<void(TSevenZip* Sender, const WideString& Filename, Int64 Filesize)>;
+using T7zExtractfileEvent = std::function<void(TSevenZip* Sender, const WideString& Filename, Int64 Filesize)>;
+using T7zListfileEvent =
+    std::function<void(TSevenZip* Sender, const WideString& Filename, Int64 Fileindex, Int64 FileSizeU,
+                       Int64 FileSizeP, Int64 Fileattr, Int64 Filecrc, const WideString& Filemethod, double FileTime)>;
+using T7zMessageEvent =
+    std::function<void(TSevenZip* Sender, Int32 ErrCode, const WideString& Message, const WideString& Filename)>;
+using T7zSetNewNameEvent = std::function<void(TSevenZip* Sender, UInt32 FileIndex, WideString& OldFileName)>;
+using T7zExtractOverwrite = std::function<void(TSevenZip* Sender, const WideString& FileName, bool& DoOverwrite)>;
+using TOpenVolume = std::function<void(WideString& arcFileName, bool Removable, bool& Cancel)>;
+
+// The message table behind ErrCode.
+enum : Int32 {
+  CodeSuccess = 0,
+  CodeFileNotFound = 1,
+  CodeDataError = 2,
+  CodeCRCError = 3,
+  CodeUnsupportedMethod = 4,
+  CodeIndexOutOfRange = 5,
+  CodeUserCanceled = 6,
+  CodeNotSFX = 7,
+  CodeSFXModuleError = 8,
+  CodeCouldNotCreateSFX = 9,
+  CodeNoFilesToAdd = 10,
+  CodeCouldNotCreateFile = 11,
+  CodeCouldNotReadFile = 12,
+};
+const WideString& ErrorMessage(Int32 code);
+
+class TSevenZip {
+ public:
+  // The engine library's plain name, looked for beside the executable first.
+  static constexpr const char16_t* EngineLibraryName = u"7za.dll";
+
+  explicit TSevenZip(const WideString& libraryName = EngineLibraryName);
+  ~TSevenZip();
+  TSevenZip(const TSevenZip&) = delete;
+  TSevenZip& operator=(const TSevenZip&) = delete;
+
+  Int32 Add();
+  void Cancel();
+
+  // Published properties.
+  const WideString& AddRootDir() const { return FRootDir; }
+  void SetAddRootDir(const WideString& value) { FRootDir = value; }
+  bool SFXCreate() const { return FSFXCreate; }
+  void SetSFXCreate(bool value);
+  const WideString& SFXModule() const { return FSFXModule; }
+  void SetSFXModule(const WideString& value) { FSFXModule = value; }
+  AddOpts AddOptions() const { return FAddOptions; }
+  void SetAddOptions(AddOpts value) { FAddOptions = value; }
+  ExtractOpts ExtractOptions() const { return FExtractOptions; }
+  void SetExtractOptions(ExtractOpts value) { FExtractOptions = value; }
+  const WideString& ExtrBaseDir() const { return FExtrBaseDir; }
+  void SetExtrBaseDir(const WideString& value) { FExtrBaseDir = value; }
+  TCompressType LZMACompressType() const { return FCompresstype; }
+  void SetLZMACompressType(TCompressType value) { FCompresstype = value; }
+  TCompressStrength LZMACompressStrength() const { return FCompstrength; }
+  void SetLZMACompressStrength(TCompressStrength value) { FCompstrength = value; }
+  TLZMAStrength LZMAStrength() const { return FLZMAStrength; }
+  void SetLZMAStrength(TLZMAStrength value) { FLZMAStrength = value; }
+  TPPMDMem LPPMDmem() const { return FPPMDMem; }
+  void SetLPPMDmem(TPPMDMem value) { FPPMDMem = value; }
+  TPPMDSize LPPMDsize() const { return FPPMDSize; }
+  void SetLPPMDsize(TPPMDSize value) { FPPMDSize = value; }
+  const WideString& SZFileName() const { return FSevenZipFileName; }
+  void SetSZFileName(const WideString& value) { FSevenZipFileName = value; }
+  Int32 NumberOfFiles() const { return FNumberOfFiles; }
+  void SetNumberOfFiles(Int32 value) { FNumberOfFiles = value; }
+  Int32 VolumeSize() const { return FVolumeSize; }
+  void SetVolumeSize(Int32 value);
+  const WideString& Password() const { return FPassword; }
+  void SetPassword(const WideString& value) { FPassword = value; }
+
+  // Events.
+  T7zListfileEvent OnListfile;
+  T7zAddFileEvent OnAddfile;
+  T7zExtractfileEvent OnExtractfile;
+  T7zProgressEvent OnProgress;
+  T7zPreProgressEvent OnPreProgress;
+  T7zMessageEvent OnMessage;
+  T7zSetNewNameEvent OnSetAddName;
+  T7zSetNewNameEvent OnSetExtractName;
+  T7zExtractOverwrite OnExtractOverwrite;
+  TOpenVolume OnOpenVolume;
+
+  // Public properties.
+  HWND Handle() const { return FHandle; }
+  void SetHandle(HWND value) { FHandle = value; }
+  Int32 ErrCode() const { return FErrCode; }
+  void SetErrCode(Int32 value) { FErrCode = value; }
+  Int32 LastError() const { return FLastError; }
+  void SetLastError(Int32 value) { FLastError = value; }
+  bool IsSFX() const { return FIsSFX; }
+  void SetIsSFX(bool value) { FIsSFX = value; }
+  Int64 SFXOffset() const { return FSFXOffset; }
+  void SetSFXOffset(Int64 value) { FSFXOffset = value; }
+  const WideString& SevenZipComment() const { return FComment; }
+  void SetSevenZipComment(const WideString& value) { FComment = value; }
+  TWideStringList_& Files() { return Ffiles; }
+  const TWideStringArray& NamesOfVolumesWritten() const { return FNamesOfVolumesWritten; }
+
+  // Sets ErrCode and raises OnMessage; never raises an error of its own making.
+  void ReportError(Int32 code, const WideString& fileName);
+  bool MainCancel() const { return FMainCancel; }
+  // Where a stream object copies its last error when it is destroyed.
+  Int32* LastErrorLocation() { return &FLastError; }
+
+ private:
+  WideString AddBackslash(const WideString& path) const;
+  void ClearCancel() { FMainCancel = false; }
+  void ClearVolumeNames() { FNamesOfVolumesWritten.clear(); }
+  void ReleaseEngine();
+  void AddMaskDirectory(TMyArchiveUpdateCallback& callback, const WideString& directory);
+  void ScanDirectory(TMyArchiveUpdateCallback& callback, const WideString& directory, const WideString& filter);
+  void GatherEntry(TMyArchiveUpdateCallback& callback, const WideString& entry);
+  IOutStream* OpenAddOutput();
+  void SetCompressionProperties();
+
+  Int32 FErrCode = 0;
+  Int32 FLastError = 0;
+  HWND FHandle = nullptr;
+  WideString FExtrBaseDir;
+  WideString FSevenZipFileName;
+  WideString FComment;
+  WideString FRootDir;
+  TWideStringList_ Ffiles;
+  AddOpts FAddOptions;
+  ExtractOpts FExtractOptions;
+  Int32 FNumberOfFiles = -1;
+  bool FIsSFX = false;
+  Int64 FSFXOffset = 0;
+  bool FSFXCreate = false;
+  WideString FSFXModule = u"7z.sfx";
+  TCompressType FCompresstype = TCompressType::LZMA;
+  TCompressStrength FCompstrength = TCompressStrength::SAVE;
+  TLZMAStrength FLZMAStrength = 0;
+  TPPMDSize FPPMDSize = 10;
+  TPPMDMem FPPMDMem = 30;
+  bool FMainCancel = false;
+  HMODULE F7zaLibh = nullptr;
+  TCreateObjectFunc FCreateObject = nullptr;
+  Int32 FVolumeSize = 0;
+  WideString FPassword;
+  TWideStringArray FNamesOfVolumesWritten;
+  IInArchive* inA = nullptr;
+  IOutArchive* outA = nullptr;
+  ISetProperties* sp = nullptr;
+};

@@ -1,0 +1,54 @@
+// The engine's input stream: one input file, or an archive that may go on in
+// further volume files, found and opened during reading. Nothing is
+// buffered: each request becomes direct positioned reads.
+#pragma once
+
+#include "sevenzip/InterfacedObject.h"
+#include "sevenzip/SevenZip.h"
+#include "sevenzip/StreamFiles.h"
+
+class TMyStreamReader : public TInterfaced<IInStream, IStreamGetSize> {
+ public:
+  // Opens the first file at once; never fails. Owner may be null.
+  TMyStreamReader(TSevenZip* Owner, const WideString& sz, bool asArchive);
+
+  HRESULT Read(void* Data, UInt32 Size, UInt32* ProcessedSize) override;
+  HRESULT Seek(Int64 Offset, UInt32 SeekOrigin, UInt64* NewPosition) override;
+  HRESULT GetSize(UInt64* Size) override;
+  HRESULT ReadPart(void* Data, UInt32 Size, UInt32* ProcessedSize);
+
+  bool OpenVolume(Int32 Index);
+  bool OpenNextVolume();
+  bool OpenLastVolume();
+  // Lets the user pick an existing file; Name is in-out.
+  bool BrowseForFile(const WideString& Title, WideString& Name);
+
+  // Whether the first file could be opened, and the error code if not.
+  bool IsOpen() const { return Files[0].Handle != INVALID_HANDLE_VALUE; }
+  Int32 OpenError() const { return MyLastError; }
+
+ protected:
+  ~TMyStreamReader() override;
+  IUnknown* FindInterface(REFIID iid) override;
+
+ private:
+  HRESULT ReadSingle(BYTE* data, UInt32 size, UInt32* processed);
+  HRESULT ReadVolumes(BYTE* data, UInt32 size, UInt32* processed);
+  WideString VolumeNameOf(Int32 index) const;
+  bool BelongsToSet(const WideString& name) const;
+  bool OpenEntry(TFiles& entry);
+
+  TSevenZip* FSevenZip;
+  WideString arcName;
+  Int64 arcPosition = 0;
+  Int64 arcSize = 0;
+  TArrayOfFiles Files;
+  TOpenVolume FOnOpenVolume;
+  bool FArchive;
+  Int32 MyLastError = 0;
+  bool FMultivolume = false;
+};
+
+// The highest volume of the unbroken run of existing volumes that follows
+// the first name; empty when the first name has no numeric extension.
+WideString LastVolumeName(const WideString& first);
