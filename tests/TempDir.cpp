@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "platform/HostPath.h"
+#include "platform/LibraryApi.h"
 
 TTempDir::TTempDir() {
   const char* base = std::getenv("TMPDIR");
@@ -66,4 +67,18 @@ std::string RunCommand(const std::string& command) {
   while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
   pclose(pipe);
   return output;
+}
+
+bool IsMapped(const std::string& library) {
+  std::ifstream maps("/proc/self/maps");
+  std::stringstream text;
+  text << maps.rdbuf();
+  return text.str().find(library) != std::string::npos;
+}
+
+WideString StubLibrary() {
+  WCHAR path[4096];
+  const DWORD length = GetModuleFileNameW(nullptr, path, 4096);
+  const WideString self(path, length);
+  return self.substr(0, self.find_last_of(u'\\') + 1) + u"stubs\\libNoCreateObject.so";
 }

@@ -30,5 +30,10 @@ class TTempDir {
 // What a shell command prints, standard error included.
 std::string RunCommand(const std::string& command);
 
+// Whether a library of that name is mapped into this process.
+bool IsMapped(const std::string& library);
+// The engine stand-in without CreateObject, built beside the tests.
+WideString StubLibrary();
+
 // UTF-16 from an ASCII or UTF-8 literal, for readable expectations.
 WideString W(const std::string& text);

@@ -14,13 +14,6 @@
 
 namespace {
 
-bool IsMapped(const std::string& libraryName) {
-  std::ifstream maps("/proc/self/maps");
-  std::stringstream text;
-  text << maps.rdbuf();
-  return text.str().find(libraryName) != std::string::npos;
-}
-
 // Minimal reference counting for the objects this test hands to the engine.
 template <typename Interface>
 class TRefCounted : public Interface {
@@ -148,12 +141,6 @@ class TUpdateCallback : public TRefCounted<IArchiveUpdateCallback> {
  private:
   std::vector<TItem> FItems;
 };
-
-WideString StubLibrary() {
-  WCHAR path[4096];
-  const DWORD length = GetModuleFileNameW(nullptr, path, 4096);
-  return WideExtractFilePath(WideString(path, length)) + u"stubs\\libNoCreateObject.so";
-}
 
 class EngineLibrary : public ::testing::Test {
  protected:

@@ -8,21 +8,9 @@
 #include "sevenzip/PathUtils.h"
 #include "sevenzip/SevenZip.h"
 #include "sevenzip/UpdateCallback.h"
+#include "tests/TempDir.h"
 
 namespace {
-
-bool IsMapped(const std::string& library) {
-  std::ifstream maps("/proc/self/maps");
-  std::stringstream text;
-  text << maps.rdbuf();
-  return text.str().find(library) != std::string::npos;
-}
-
-WideString StubLibrary() {
-  WCHAR path[4096];
-  const DWORD length = GetModuleFileNameW(nullptr, path, 4096);
-  return WideExtractFilePath(WideString(path, length)) + u"stubs\\libNoCreateObject.so";
-}
 
 void ExpectConstructionFails(const WideString& library) {
   try {
