@@ -194,15 +194,20 @@ BOOL CloseHandle(HANDLE object) {
   return fd < 0 || close(fd) == 0 ? TRUE : FailWithErrno();
 }
 
+// A link reports the reparse-point bit with the attributes of what it
+// points to (the directory bit for a link to a directory), as on Windows.
 DWORD GetFileAttributesW(LPCWSTR fileName) {
   const auto host = HostPathOrFail(fileName);
   struct stat st {};
   if (!host) return INVALID_FILE_ATTRIBUTES;
-  if (stat(host->c_str(), &st) != 0) {
+  if (lstat(host->c_str(), &st) != 0) {
     FailForPath(*host);
     return INVALID_FILE_ATTRIBUTES;
   }
-  return AttributesFromStat(st);
+  if (!S_ISLNK(st.st_mode)) return AttributesFromStat(st);
+  struct stat target {};
+  return (stat(host->c_str(), &target) == 0 ? AttributesFromStat(target) : AttributesFromStat(st)) |
+         FILE_ATTRIBUTE_REPARSE_POINT;
 }
 
 BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes) {

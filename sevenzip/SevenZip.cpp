@@ -8,7 +8,7 @@
 #include "sevenzip/PathUtils.h"
 
 const WideString& ErrorMessage(Int32 code) {
-  static const std::array<WideString, 13> Messages = {
+  static const std::array<WideString, 16> Messages = {
       u"Success",
       u"File not found",
       u"Data Error",
@@ -22,6 +22,9 @@ const WideString& ErrorMessage(Int32 code) {
       u"No files to add",
       u"Could not create file",
       u"Could not read file",
+      u"Unsafe file name",
+      u"Archive is damaged",
+      u"Wrong password",
   };
   static const WideString Unknown;
   return code >= 0 && code < static_cast<Int32>(Messages.size()) ? Messages[static_cast<std::size_t>(code)] : Unknown;

@@ -71,6 +71,9 @@ enum : Int32 {
   CodeNoFilesToAdd = 10,
   CodeCouldNotCreateFile = 11,
   CodeCouldNotReadFile = 12,
+  CodeUnsafeName = 13,
+  CodeArchiveDamaged = 14,
+  CodeWrongPassword = 15,
 };
 const WideString& ErrorMessage(Int32 code);
 
@@ -85,6 +88,12 @@ class TSevenZip {
   TSevenZip& operator=(const TSevenZip&) = delete;
 
   Int32 Add();
+  Int32 Extract(bool TestArchive);
+  Int32 List();
+  Int32 GetIndexByFilename(const WideString& FileToExtract);
+  bool SFXCheck(const WideString& Fn);
+  bool ConvertSFXto7z(const WideString& Fn);
+  bool Convert7ztoSFX(const WideString& Fn);
   void Cancel();
 
   // Published properties.
@@ -150,12 +159,12 @@ class TSevenZip {
   // Sets ErrCode and raises OnMessage; never raises an error of its own making.
   void ReportError(Int32 code, const WideString& fileName);
   bool MainCancel() const { return FMainCancel; }
+  void ClearCancel() { FMainCancel = false; }
   // Where a stream object copies its last error when it is destroyed.
   Int32* LastErrorLocation() { return &FLastError; }
 
  private:
   WideString AddBackslash(const WideString& path) const;
-  void ClearCancel() { FMainCancel = false; }
   void ClearVolumeNames() { FNamesOfVolumesWritten.clear(); }
   void ReleaseEngine();
   void AddMaskDirectory(TMyArchiveUpdateCallback& callback, const WideString& directory);
@@ -163,6 +172,10 @@ class TSevenZip {
   void GatherEntry(TMyArchiveUpdateCallback& callback, const WideString& entry);
   IOutStream* OpenAddOutput();
   void SetCompressionProperties();
+  bool OpenArchive();
+  Int32 FindItemIndex(const WideString& name);
+  void ListItem(UInt32 index);
+  bool BuildSelection(std::vector<UInt32>& selection, Int64& total);
 
   Int32 FErrCode = 0;
   Int32 FLastError = 0;

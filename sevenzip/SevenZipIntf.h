@@ -52,6 +52,21 @@ enum : PROPID {
   kpidCRC = 19,
   kpidIsAnti = 21,
   kpidMethod = 22,
+  kpidErrorFlags = 71,
+  kpidWarningFlags = 72,
+};
+
+// The archive's error flag for a file that is no archive of the format.
+constexpr UInt32 kpv_ErrorFlags_IsNotArc = 1;
+
+// Extraction modes and operation results.
+enum : Int32 { kExtract = 0, kTest = 1, kSkip = 2 };
+enum : Int32 {
+  kOK = 0,
+  kUnsupportedMethod = 1,
+  kDataError = 2,
+  kCRCError = 3,
+  kWrongPassword = 9,
 };
 
 // Module properties answered by GetModuleProp.

@@ -1,5 +1,7 @@
 #include "sevenzip/StreamReader.h"
 
+#include <algorithm>
+
 #include "platform/FileApi.h"
 #include "platform/LastError.h"
 #include "platform/UserInterface.h"
@@ -93,6 +95,12 @@ HRESULT TMyStreamReader::ReadSingle(BYTE* data, UInt32 size, UInt32* processed) 
 
 HRESULT TMyStreamReader::ReadVolumes(BYTE* data, UInt32 size, UInt32* processed) {
   const Int64 position = arcPosition;
+  // A set measured whole ends with its last volume.
+  if (FMeasured) size = static_cast<UInt32>(std::clamp<Int64>(arcSize - position, 0, size));
+  if (size == 0) {
+    if (processed) *processed = 0;
+    return S_OK;
+  }
   Int64 end = 0;
   std::size_t k = 0;
   for (;; ++k) {
@@ -217,7 +225,7 @@ HRESULT TMyStreamReader::Seek(Int64 Offset, UInt32 SeekOrigin, UInt64* NewPositi
   if (SeekOrigin == FILE_BEGIN) arcPosition = Offset;
   if (SeekOrigin == FILE_CURRENT) arcPosition += Offset;
   if (SeekOrigin == FILE_END) {
-    if (arcSize > 0) {
+    if (MeasureArchive()) {
       arcPosition = arcSize + Offset;
     } else {
       result = S_FALSE;
@@ -228,9 +236,30 @@ HRESULT TMyStreamReader::Seek(Int64 Offset, UInt32 SeekOrigin, UInt64* NewPositi
 }
 
 HRESULT TMyStreamReader::GetSize(UInt64* Size) {
-  if (arcSize <= 0) return S_FALSE;
+  if (!MeasureArchive()) return S_FALSE;
   *Size = static_cast<UInt64>(arcSize);
   return S_OK;
+}
+
+// The engine asks for an archive's size before it reads: the size is then
+// that of the whole volume set when further volumes follow the first file,
+// else that of the file.
+bool TMyStreamReader::MeasureArchive() {
+  if (arcSize > 0 || !FArchive || !IsOpen()) return arcSize > 0;
+  Int32 first = 0;
+  const bool numbered = (FSevenZip && FSevenZip->IsSFX()) || ExtensionNumber(arcName, first);
+  Int32 last = 1;
+  if (numbered)
+    while (WideFileExists(VolumeNameOf(last + 1))) ++last;
+  Int64 total = Files[0].Size;
+  for (Int32 volume = 2; volume <= last; ++volume) {
+    if (!OpenVolume(volume)) return false;
+    total += Files[static_cast<std::size_t>(volume - 1)].Size;
+  }
+  FMultivolume = last > 1;
+  FMeasured = true;
+  arcSize = total;
+  return arcSize > 0;
 }
 
 WideString LastVolumeName(const WideString& first) {

@@ -37,6 +37,7 @@ class TMyStreamReader : public TInterfaced<IInStream, IStreamGetSize> {
   WideString VolumeNameOf(Int32 index) const;
   bool BelongsToSet(const WideString& name) const;
   bool OpenEntry(TFiles& entry);
+  bool MeasureArchive();
 
   TSevenZip* FSevenZip;
   WideString arcName;
@@ -47,6 +48,7 @@ class TMyStreamReader : public TInterfaced<IInStream, IStreamGetSize> {
   bool FArchive;
   Int32 MyLastError = 0;
   bool FMultivolume = false;
+  bool FMeasured = false;
 };
 
 // The highest volume of the unbroken run of existing volumes that follows

@@ -111,16 +111,23 @@ TEST(StreamReader, AReadAtTheEndOfTheLastVolumeAsksForTheNext) {
   EXPECT_EQ(ui.Dialogs[0].Filter, (std::vector<WideString>{u"x.7z-volumes", u"x.7z.*"}));
 }
 
-TEST(StreamReader, SizeIsUnknownBeforeDetection) {
+TEST(StreamReader, TheSizeAskedForIsThatOfTheWholeSet) {
   TTempDir dir;
+  TScriptedUserInterface ui;
   dir.Write("x.7z", std::string(100, 'a'));
-  TReader reader(nullptr, dir.System("x.7z"), true);
-  UInt64 size = 7, position = 0;
-  EXPECT_EQ(reader->GetSize(&size), S_FALSE);
-  EXPECT_EQ(size, 7u);
-  reader->Seek(10, FILE_BEGIN, nullptr);
-  EXPECT_EQ(reader->Seek(0, FILE_END, &position), S_FALSE);
-  EXPECT_EQ(position, 10u);
+  WriteVolumes(dir, "y.7z", 3);
+  UInt64 size = 0, position = 0;
+  TReader single(nullptr, dir.System("x.7z"), true);
+  EXPECT_EQ(single->GetSize(&size), S_OK);
+  EXPECT_EQ(size, 100u);
+  TReader set(nullptr, dir.System("y.7z.001"), true);
+  EXPECT_EQ(set->Seek(-10, FILE_END, &position), S_OK);
+  EXPECT_EQ(position, 290u);
+  EXPECT_EQ(set.ReadAt(position, 20), std::string(10, 'c'));
+  TReader missing(nullptr, dir.System("none.7z"), true);
+  EXPECT_EQ(missing->GetSize(&size), S_FALSE);
+  EXPECT_EQ(missing->Seek(0, FILE_END, &position), S_FALSE);
+  EXPECT_TRUE(ui.Dialogs.empty());
 }
 
 TEST(StreamReader, APlainFileReaderStartsAtZeroWhateverTheOwner) {

@@ -1,0 +1,170 @@
+#include "sevenzip/ExtractCallback.h"
+
+#include "platform/Exceptions.h"
+#include "platform/FileApi.h"
+#include "sevenzip/EngineGuard.h"
+#include "sevenzip/ItemProperties.h"
+#include "sevenzip/OpenCallback.h"
+#include "sevenzip/PathUtils.h"
+#include "sevenzip/StreamWriter.h"
+
+namespace {
+
+constexpr UInt32 UnixTypeMask = 0170000;
+constexpr UInt32 UnixLinkType = 0120000;
+
+// A read-only directory blocks writing into it on this host, unlike the
+// attribute on Windows: directories are created without it.
+WORD DirectoryAttributes(UInt32 attributes) {
+  return static_cast<WORD>(attributes & 0xFFFF & ~FILE_ATTRIBUTE_READONLY);
+}
+
+}  // namespace
+
+bool IsUnsafeItem(const WideString& storedPath, UInt32 attributes) {
+  if ((attributes & FILE_ATTRIBUTE_UNIX_EXTENSION) && ((attributes >> 16) & UnixTypeMask) == UnixLinkType) return true;
+  if (!storedPath.empty() && (storedPath[0] == u'\\' || storedPath[0] == u'/')) return true;
+  if (storedPath.size() >= 2 && storedPath[1] == u':') return true;
+  for (std::size_t start = 0; start <= storedPath.size();) {
+    const auto end = std::min(storedPath.find(u'\\', start), storedPath.size());
+    if (storedPath.compare(start, end - start, u"..") == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+TMyArchiveExtractCallback::TMyArchiveExtractCallback(TSevenZip* Owner, IInArchive* archive,
+                                                     const WideString& extractDirectory, Int64 filesToExtract)
+    : FSevenzip(Owner),
+      FArchive(archive),
+      FExtractDirectory(extractDirectory),
+      FFilestoextract(filesToExtract),
+      FPassword(Owner ? Owner->Password() : WideString()) {}
+
+IUnknown* TMyArchiveExtractCallback::FindInterface(REFIID iid) {
+  if (iid == IID_IUnknown || iid == IID_IProgress || iid == IID_IArchiveExtractCallback)
+    return static_cast<IArchiveExtractCallback*>(this);
+  if (iid == IID_ICryptoGetTextPassword) return static_cast<ICryptoGetTextPassword*>(this);
+  return nullptr;
+}
+
+HRESULT TMyArchiveExtractCallback::CryptoGetTextPassword(BSTR* Password) { return AnswerPassword(FPassword, Password); }
+
+HRESULT TMyArchiveExtractCallback::SetTotal(UInt64 total) {
+  return EngineGuard([&] {
+    if (FFilestoextract == 0 && FSevenzip->OnPreProgress) FSevenzip->OnPreProgress(FSevenzip, static_cast<Int64>(total));
+    return S_OK;
+  });
+}
+
+HRESULT TMyArchiveExtractCallback::SetCompleted(const UInt64* completeValue) {
+  return EngineGuard([&] {
+    if (FProgressFilePos == 0 && FSevenzip->OnExtractfile)
+      FSevenzip->OnExtractfile(FSevenzip, FProgressFile, FProgressFileSize);
+    // A report without a value counts as no progress.
+    const Int64 complete = completeValue ? static_cast<Int64>(*completeValue) : FLastPos;
+    FProgressFilePos += complete - FLastPos;
+    FLastPos = complete;
+    if (FSevenzip->OnProgress) FSevenzip->OnProgress(FSevenzip, FProgressFile, complete, FProgressFilePos);
+    HRESULT answer = FAllFilesExt ? S_FALSE : S_OK;
+    if (FSevenzip->MainCancel()) {
+      answer = S_FALSE;
+      FSevenzip->ReportError(CodeUserCanceled, FProgressFile);
+    }
+    return answer;
+  });
+}
+
+HRESULT TMyArchiveExtractCallback::GetStream(UInt32 index, ISequentialOutStream** outStream, Int32 askExtractMode) {
+  return EngineGuard([&] {
+    if (outStream) *outStream = nullptr;
+    if (FSevenzip->MainCancel()) return S_FALSE;
+    if (askExtractMode == kExtract) return ExtractItem(index, outStream);
+    if (askExtractMode == kTest) {
+      FProgressFile = GetItemPath(FArchive, index);
+      FProgressFilePos = 0;
+      FProgressFileSize = static_cast<Int64>(GetItemNumber(FArchive, index, kpidSize));
+    }
+    return S_OK;
+  });
+}
+
+// Unsafe items are skipped and reported with their stored path: nothing is
+// ever created outside the extraction directory.
+HRESULT TMyArchiveExtractCallback::ExtractItem(UInt32 index, ISequentialOutStream** outStream) {
+  const WideString stored = GetItemPath(FArchive, index);
+  const UInt64 size = GetItemNumber(FArchive, index, kpidSize);
+  const auto attributes = static_cast<UInt32>(GetItemNumber(FArchive, index, kpidAttrib));
+  const FILETIME modified = GetItemTime(FArchive, index, kpidMTime);
+  const bool noPath = FSevenzip->ExtractOptions().Has(ExtractNoPath);
+  WideString path = FExtractDirectory + (noPath ? WideExtractFileName(stored) : stored);
+  const WideString composed = path;
+  if (IsUnsafeItem(stored, attributes) || ReachesThroughALink(path)) {
+    FSevenzip->ReportError(CodeUnsafeName, stored);
+    return S_OK;
+  }
+  if (FSevenzip->OnSetExtractName) FSevenzip->OnSetExtractName(FSevenzip, index, path);
+  if (!FSevenzip->ExtractOptions().Has(ExtractOverwrite) && WideFileExists(path)) {
+    bool overwrite = false;
+    if (FSevenzip->OnExtractOverwrite) FSevenzip->OnExtractOverwrite(FSevenzip, path, overwrite);
+    if (!overwrite) return S_OK;
+  }
+  FProgressFile = path;
+  FProgressFilePos = 0;
+  FProgressFileSize = static_cast<Int64>(size);
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    WideForceDirectories(path, DirectoryAttributes(attributes));
+    return S_OK;
+  }
+  if (--FFilestoextract == 0) FLastFileToExt = true;
+  WideForceDirectories(WideExtractFilePath(path), DirectoryAttributes(attributes));
+  return CreateOutput(path, composed, attributes, modified, outStream);
+}
+
+HRESULT TMyArchiveExtractCallback::CreateOutput(const WideString& path, const WideString& composed,
+                                                UInt32 attributes, const FILETIME& modified,
+                                                ISequentialOutStream** outStream) {
+  try {
+    auto* writer = new TMyStreamWriter(FSevenzip->LastErrorLocation(), path, FileTimeToDateTimeEx(modified, 2),
+                                       attributes, 0, false);
+    writer->QueryInterface(IID_ISequentialOutStream, reinterpret_cast<void**>(outStream));
+    return S_OK;
+  } catch (const EAbort&) {
+    FSevenzip->ReportError(CodeCouldNotCreateFile, composed);
+    return S_FALSE;
+  }
+}
+
+// Whether an existing directory on the way from the extraction directory to
+// the path is a link, through which the item would land elsewhere.
+bool TMyArchiveExtractCallback::ReachesThroughALink(const WideString& path) {
+  for (auto end = path.find(u'\\', FExtractDirectory.size()); end != WideString::npos;
+       end = path.find(u'\\', end + 1)) {
+    const WideString directory = path.substr(0, end);
+    if (FCheckedDirectories.contains(directory)) continue;
+    const DWORD found = GetFileAttributesW(directory.c_str());
+    if (found == INVALID_FILE_ATTRIBUTES) return false;
+    if (found & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+    FCheckedDirectories.insert(directory);
+  }
+  const DWORD target = GetFileAttributesW(path.c_str());
+  return target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+HRESULT TMyArchiveExtractCallback::PrepareOperation(Int32) { return S_OK; }
+
+// Results beyond the three the table names (a stream that ends too early,
+// data after the end, headers errors, a wrong password) are failures too.
+HRESULT TMyArchiveExtractCallback::SetOperationResult(Int32 resultEOperationResult) {
+  return EngineGuard([&] {
+    switch (resultEOperationResult) {
+      case kOK: FSevenzip->SetErrCode(CodeSuccess); break;
+      case kUnsupportedMethod: FSevenzip->ReportError(CodeUnsupportedMethod, FProgressFile); break;
+      case kCRCError: FSevenzip->ReportError(CodeCRCError, FProgressFile); break;
+      case kWrongPassword: FSevenzip->ReportError(CodeWrongPassword, FProgressFile); break;
+      default: FSevenzip->ReportError(CodeDataError, FProgressFile); break;
+    }
+    if (FLastFileToExt) FAllFilesExt = true;
+    return S_OK;
+  });
+}
