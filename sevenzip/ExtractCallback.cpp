@@ -130,8 +130,9 @@ HRESULT TMyArchiveExtractCallback::CreateOutput(const WideString& path, const Wi
     writer->QueryInterface(IID_ISequentialOutStream, reinterpret_cast<void**>(outStream));
     return S_OK;
   } catch (const EAbort&) {
+    // The item is left out and reported; the others are still extracted.
     FSevenzip->ReportError(CodeCouldNotCreateFile, composed);
-    return S_FALSE;
+    return S_OK;
   }
 }
 

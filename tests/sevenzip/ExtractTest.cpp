@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "sevenzip/ExtractCallback.h"
+#include "sevenzip/SevenZip.h"
+#include "sevenzip/UpdateCallback.h"
+#include "tests/ArchiveFixtures.h"
+#include "tests/RawArchive.h"
+#include "tests/TempDir.h"
+
+namespace {
+
+struct TMessage {
+  Int32 Code;
+  WideString File;
+  bool operator==(const TMessage&) const = default;
+};
+
+class Extraction : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Zip.OnMessage = [this](TSevenZip*, Int32 code, const WideString&, const WideString& file) {
+      Messages.push_back({code, file});
+    };
+  }
+  // Extracts an archive of the temporary directory into one of its folders.
+  Int32 ExtractInto(const std::string& archive, const std::string& target, bool test = false) {
+    Dir.MakeDirectory(target);
+    Zip.SetSZFileName(Dir.System(archive));
+    Zip.SetExtrBaseDir(Dir.System(target));
+    return Zip.Extract(test);
+  }
+  bool Reported(Int32 code) const {
+    return std::any_of(Messages.begin(), Messages.end(), [&](const TMessage& message) { return message.Code == code; });
+  }
+  void PeerArchive(const std::string& archive, const std::string& switches) {
+    RunCommand("cd '" + Dir.Host("Profile") + "' && 7z a -t7z " + switches + " '" + Dir.Host(archive) + "' .");
+  }
+
+  TTempDir Dir;
+  TSevenZip Zip;
+  std::vector<TMessage> Messages;
+};
+
+}  // namespace
+
+TEST_F(Extraction, RestoresWhatTheCommandWrote) {
+  MakeSampleTree(Dir, "Profile");
+  PeerArchive("peer.7z", "");
+  EXPECT_EQ(ExtractInto("peer.7z", "out"), 0);
+  EXPECT_EQ(DescribeTree(Dir.Host("out")), DescribeTree(Dir.Host("Profile")));
+  EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(Extraction, RestoresWhatAddWrote) {
+  MakeSampleTree(Dir, "Profile");
+  TSevenZip writer;
+  writer.SetAddRootDir(Dir.System("Profile"));
+  writer.Files().AddString(Dir.System("Profile") + u"\\*.*");
+  writer.SetAddOptions({AddRecurseDirs});
+  writer.SetSZFileName(Dir.System("ours.7z"));
+  ASSERT_EQ(writer.Add(), 0);
+  EXPECT_EQ(ExtractInto("ours.7z", "out"), 0);
+  EXPECT_EQ(DescribeTree(Dir.Host("out")), DescribeTree(Dir.Host("Profile")));
+}
+
+TEST_F(Extraction, RestoresVolumesOfTheCommand) {
+  MakeSampleTree(Dir, "Profile");
+  PeerArchive("split.7z", "-v40k");
+  ASSERT_TRUE(Dir.Exists("split.7z.002"));
+  EXPECT_EQ(ExtractInto("split.7z.001", "out"), 0);
+  EXPECT_EQ(DescribeTree(Dir.Host("out")), DescribeTree(Dir.Host("Profile")));
+}
+
+TEST_F(Extraction, EncryptedHeadersNeedTheRightPassword) {
+  MakeSampleTree(Dir, "Profile");
+  PeerArchive("secret.7z", "-psecret -mhe=on");
+  EXPECT_EQ(ExtractInto("secret.7z", "none"), -1);
+  EXPECT_EQ(Zip.ErrCode(), CodeWrongPassword);
+  Zip.SetPassword(u"wrong");
+  EXPECT_EQ(ExtractInto("secret.7z", "wrong"), -1);
+  EXPECT_EQ(Zip.ErrCode(), CodeWrongPassword);
+  EXPECT_TRUE(std::filesystem::is_empty(Dir.Host("none")));
+  EXPECT_TRUE(std::filesystem::is_empty(Dir.Host("wrong")));
+  Zip.SetPassword(u"secret");
+  EXPECT_EQ(ExtractInto("secret.7z", "out"), 0);
+  EXPECT_EQ(DescribeTree(Dir.Host("out")), DescribeTree(Dir.Host("Profile")));
+}
+
+TEST_F(Extraction, AWrongPasswordForTheDataIsReportedPerItem) {
+  Dir.MakeDirectory("Profile");
+  Dir.Write("Profile/History", CompressibleData(10000, 4));
+  PeerArchive("secret.7z", "-psecret");
+  Zip.SetPassword(u"wrong");
+  ExtractInto("secret.7z", "out");
+  EXPECT_TRUE(Reported(CodeDataError) || Reported(CodeWrongPassword));
+  // The engine tries the password on the data first and names the stored path.
+  ASSERT_FALSE(Messages.empty());
+  EXPECT_TRUE(Messages.back().File.ends_with(u"History"));
+  EXPECT_FALSE(Dir.Exists("out/History"));
+  EXPECT_NE(Zip.ErrCode(), CodeSuccess);
+}
+
+TEST_F(Extraction, DamagedDataReachesOnMessageWithThePath) {
+  Dir.MakeDirectory("Profile");
+  Dir.Write("Profile/data", CompressibleData(200000, 5));
+  PeerArchive("x.7z", "-mx=1");
+  std::string bytes = Dir.Read("x.7z");
+  bytes[2000] = static_cast<char>(bytes[2000] ^ 0x55);
+  Dir.Write("x.7z", bytes);
+  ExtractInto("x.7z", "out");
+  ASSERT_FALSE(Messages.empty());
+  EXPECT_TRUE(Reported(CodeCRCError) || Reported(CodeDataError));
+  EXPECT_EQ(Messages.back().File, Dir.System("out") + u"\\data");
+  EXPECT_NE(Zip.ErrCode(), CodeSuccess);
+}
+
+TEST_F(Extraction, AnArchiveCutShortNeverPassesAsSound) {
+  MakeSampleTree(Dir, "Profile");
+  PeerArchive("x.7z", "-mx=1");
+  const std::string bytes = Dir.Read("x.7z");
+  for (const std::size_t length : {std::size_t{10}, std::size_t{32}, bytes.size() / 2, bytes.size() - 40, bytes.size() - 1}) {
+    Dir.Write("cut.7z", bytes.substr(0, length));
+    Messages.clear();
+    const Int32 result = ExtractInto("cut.7z", "out" + std::to_string(length));
+    EXPECT_EQ(result, -1) << length;
+    EXPECT_TRUE(Reported(CodeArchiveDamaged) || Reported(CodeFileNotFound)) << length;
+  }
+}
+
+TEST_F(Extraction, SelectionsByIndexAndByName) {
+  WriteRawArchive(Dir.Host("x.7z"), {{u"a.txt", "A", 0x20}, {u"1", "one", 0x20}, {u"Sub", "", 0x10}, {u"Sub\\c.txt", "C", 0x20}});
+  Zip.Files().AddString(u"1");
+  Zip.Files().AddString(u"sub\\C.TXT");
+  Zip.Files().AddString(u"sub\\C.TXT");
+  Int64 announced = 0;
+  Zip.OnPreProgress = [&](TSevenZip*, Int64 total) { announced = total; };
+  ExtractInto("x.7z", "out");
+  EXPECT_EQ(announced, 5);
+  EXPECT_EQ(Dir.Read("out/1"), "one");
+  EXPECT_EQ(Dir.Read("out/Sub/c.txt"), "C");
+  EXPECT_FALSE(Dir.Exists("out/a.txt"));
+}
+
+TEST_F(Extraction, AnEntryThatNamesNoItemStopsBeforeWriting) {
+  WriteRawArchive(Dir.Host("x.7z"), {{u"Sub", "", 0x10}, {u"Sub\\c.txt", "C", 0x20}});
+  Zip.Files().AddString(u"Sub\\c.txt");
+  Zip.Files().AddString(u"Sub\\");
+  EXPECT_EQ(ExtractInto("x.7z", "out"), -1);
+  EXPECT_EQ(Messages, (std::vector<TMessage>{{CodeIndexOutOfRange, u""}}));
+  EXPECT_TRUE(std::filesystem::is_empty(Dir.Host("out")));
+  Zip.Files().Clear();
+  Zip.Files().AddString(u"7");
+  EXPECT_EQ(ExtractInto("x.7z", "out"), -1);
+}
+
+TEST_F(Extraction, ExistingFilesNeedPermission) {
+  WriteRawArchive(Dir.Host("x.7z"), {{u"keep.txt", "new", 0x20}, {u"swap.txt", "new", 0x20}});
+  Dir.MakeDirectory("out");
+  Dir.Write("out/keep.txt", "old");
+  Dir.Write("out/swap.txt", "old");
+  std::vector<WideString> asked;
+  Zip.OnExtractOverwrite = [&](TSevenZip*, const WideString& file, bool& overwrite) {
+    asked.push_back(file);
+    overwrite = file.ends_with(u"swap.txt");
+  };
+  EXPECT_EQ(ExtractInto("x.7z", "out"), 0);
+  EXPECT_EQ(Dir.Read("out/keep.txt"), "old");
+  EXPECT_EQ(Dir.Read("out/swap.txt"), "new");
+  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_TRUE(Messages.empty());
+
+  Zip.OnExtractOverwrite = nullptr;
+  Zip.SetExtractOptions({ExtractOverwrite});
+  EXPECT_EQ(ExtractInto("x.7z", "out"), 0);
+  EXPECT_EQ(Dir.Read("out/keep.txt"), "new");
+}
+
+TEST_F(Extraction, NoPathPutsEverythingInTheBase) {
+  WriteRawArchive(Dir.Host("x.7z"), {{u"a\\b", "", 0x10}, {u"a\\b\\f.txt", "1", 0x20}, {u"c\\f.txt", "2", 0x20}});
+  Zip.SetExtractOptions({ExtractNoPath});
+  EXPECT_EQ(ExtractInto("x.7z", "out"), 0);
+  EXPECT_TRUE(std::filesystem::is_directory(Dir.Host("out/b")));
+  EXPECT_EQ(Dir.Read("out/f.txt"), "1");
+  EXPECT_FALSE(Dir.Exists("out/a"));
+}
+
+TEST_F(Extraction, ReadOnlyFilesDoNotLockTheirDirectories) {
+  WriteRawArchive(Dir.Host("x.7z"),
+                  {{u"d\\locked.txt", "ro", 0x8021 | (0100444u << 16)}, {u"d\\later.txt", "rw", 0x8020 | (0100644u << 16)}});
+  EXPECT_EQ(ExtractInto("x.7z", "out"), 0);
+  struct stat st {};
+  stat(Dir.Host("out/d/locked.txt").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+  stat(Dir.Host("out/d").c_str(), &st);
+  EXPECT_NE(st.st_mode & 0200, 0u);
+  EXPECT_EQ(Dir.Read("out/d/later.txt"), "rw");
+}
+
+TEST_F(Extraction, TestModeWritesNothing) {
+  WriteRawArchive(Dir.Host("x.7z"), {{u"d", "", 0x10}, {u"d\\f.txt", "data", 0x20}});
+  std::vector<WideString> started;
+  Zip.OnExtractfile = [&](TSevenZip*, const WideString& file, Int64) { started.push_back(file); };
+  EXPECT_EQ(ExtractInto("x.7z", "out", true), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(Dir.Host("out")));
+  EXPECT_NE(std::find(started.begin(), started.end(), u"d\\f.txt"), started.end());
+}
+
+TEST_F(Extraction, ACancelBeforehandStopsTheRunAndIsCleared) {
+  WriteRawArchive(Dir.Host("x.7z"), {{u"a", "1", 0x20}, {u"b", "2", 0x20}});
+  Zip.Cancel();
+  EXPECT_NE(ExtractInto("x.7z", "out"), 0);
+  EXPECT_FALSE(Dir.Exists("out/a"));
+  EXPECT_FALSE(Zip.MainCancel());
+  EXPECT_EQ(ExtractInto("x.7z", "out"), 0);
+  EXPECT_EQ(Dir.Read("out/b"), "2");
+}
+
+TEST(ProgressCallbacks, AReportWithoutAValueCountsAsNoProgress) {
+  TSevenZip zip;
+  std::vector<Int64> seen;
+  zip.OnProgress = [&](TSevenZip*, const WideString&, Int64 arc, Int64 file) { seen.push_back(arc * 1000 + file); };
+  auto* extract = new TMyArchiveExtractCallback(&zip, nullptr, u"", 0);
+  auto* update = new TMyArchiveUpdateCallback(&zip);
+  extract->AddRef();
+  update->AddRef();
+  const UInt64 ten = 10;
+  for (IProgress* progress : {static_cast<IProgress*>(extract), static_cast<IProgress*>(update)}) {
+    EXPECT_EQ(progress->SetCompleted(&ten), S_OK);
+    EXPECT_EQ(progress->SetCompleted(nullptr), S_OK);
+  }
+  EXPECT_EQ(seen, (std::vector<Int64>{10010, 10010, 10010, 10010}));
+  extract->Release();
+  update->Release();
+}
