@@ -294,3 +294,43 @@ DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength) 
   shortPath[path.size()] = u'\0';
   return static_cast<DWORD>(path.size());
 }
+
+namespace {
+
+std::string ParentOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void SyncDirectory(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+}  // namespace
+
+BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags) {
+  const auto source = HostPathOrFail(existingFileName);
+  const auto target = source ? HostPathOrFail(newFileName) : std::nullopt;
+  struct stat st {};
+  if (!target) return FALSE;
+  if (lstat(source->c_str(), &st) != 0) return FailForPath(*source);
+  if (!(flags & MOVEFILE_REPLACE_EXISTING) && lstat(target->c_str(), &st) == 0) return FailWith(ERROR_ALREADY_EXISTS);
+  const bool writeThrough = flags & MOVEFILE_WRITE_THROUGH;
+  if (writeThrough) {
+    const int fd = open(ParentOf(*source).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0 && syncfs(fd) != 0) {
+      close(fd);
+      return FailWithErrno();
+    }
+    if (fd >= 0) close(fd);
+  }
+  if (rename(source->c_str(), target->c_str()) != 0) return FailForPath(*target);
+  if (writeThrough) {
+    SyncDirectory(ParentOf(*source));
+    SyncDirectory(ParentOf(*target));
+  }
+  return TRUE;
+}

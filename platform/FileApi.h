@@ -22,5 +22,12 @@ BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes);
 BOOL CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES* security);
 BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists);
 BOOL DeleteFileW(LPCWSTR fileName);
+
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
+// Renames a file or directory. With MOVEFILE_WRITE_THROUGH it returns only
+// when the move is on disk, and so is everything written to the file system
+// before it (what is moved included).
+BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags);
 DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength);
 UINT GetDriveTypeW(LPCWSTR rootPathName);

@@ -17,6 +17,7 @@ constexpr int IDNO = 7;
 
 constexpr DWORD OFN_PATHMUSTEXIST = 0x0800;
 constexpr DWORD OFN_FILEMUSTEXIST = 0x1000;
+constexpr DWORD OFN_HIDEREADONLY = 0x0004;
 
 // The open-file dialog's record, with the members the system uses.
 struct OPENFILENAMEW {
@@ -29,6 +30,7 @@ struct OPENFILENAMEW {
   LPCWSTR lpstrInitialDir;
   LPCWSTR lpstrTitle;
   DWORD Flags;
+  LPCWSTR lpstrDefExt;
 };
 
 class THostUserInterface {

@@ -1,0 +1,79 @@
+#include "app/FileNameEdit.h"
+
+#include <QCompleter>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileSystemModel>
+#include <QMimeData>
+
+#include "app/Application.h"
+#include "app/QtStrings.h"
+#include "sevenzip/PathUtils.h"
+
+TFileNameEdit::TFileNameEdit(const WideString& filter, const WideString& defaultExtension, QWidget* parent)
+    : QWidget(parent),
+      FEdit(new QLineEdit(this)),
+      FBrowse(new QToolButton(this)),
+      FFilter(filter),
+      FDefaultExtension(defaultExtension) {
+  auto* model = new QFileSystemModel(this);
+  model->setRootPath("/");
+  FEdit->setCompleter(new QCompleter(model, this));
+  FBrowse->setText("...");
+  FBrowse->setFocusPolicy(Qt::NoFocus);
+  setAcceptDrops(true);
+  FEdit->setAcceptDrops(false);
+  setFocusProxy(FEdit);
+  connect(FBrowse, &QToolButton::clicked, this, [this] { RunGuarded([this] { Browse(); }); });
+}
+
+WideString TFileNameEdit::Text() const { return SystemPathOf(FEdit->text()); }
+
+void TFileNameEdit::SetText(const QString& text) { FEdit->setText(text); }
+
+void TFileNameEdit::TakePath(const QString& hostPath) {
+  const bool quote = hostPath.contains(' ') && !hostPath.startsWith('"');
+  FEdit->setText(quote ? '"' + hostPath + '"' : hostPath);
+}
+
+void TFileNameEdit::resizeEvent(QResizeEvent*) {
+  const int button = height();
+  FEdit->setGeometry(0, 0, width() - button, height());
+  FBrowse->setGeometry(width() - button, 0, button, height());
+}
+
+void TFileNameEdit::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TFileNameEdit::dropEvent(QDropEvent* event) {
+  const auto urls = event->mimeData()->urls();
+  if (urls.isEmpty() || !urls.front().isLocalFile()) return;
+  TakePath(urls.front().toLocalFile());
+  event->acceptProposedAction();
+}
+
+// The open-file dialog, starting in the directory the text names and
+// proposing its file name.
+void TFileNameEdit::Browse() {
+  const WideString current = SystemPathOf(FEdit->text().remove('"'));
+  WideString filter = FFilter;
+  std::replace(filter.begin(), filter.end(), u'|', u'\0');
+  filter += WideString(2, u'\0');
+  const WideString directory = WideExtractFilePath(current);
+  const bool known = !directory.empty() && WideDirectoryExists(directory);
+  WCHAR chosen[MAX_PATH] = {};
+  const WideString proposed = known ? current : WideString();
+  std::copy_n(proposed.begin(), std::min<std::size_t>(proposed.size(), MAX_PATH - 1), chosen);
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = chosen;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrInitialDir = known ? directory.c_str() : nullptr;
+  dialog.lpstrTitle = u"Browse";
+  dialog.Flags = OFN_HIDEREADONLY;
+  dialog.lpstrDefExt = FDefaultExtension.empty() ? nullptr : FDefaultExtension.c_str();
+  if (GetOpenFileNameW(&dialog)) TakePath(HostPathOf(chosen));
+}

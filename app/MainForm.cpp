@@ -1,0 +1,321 @@
+#include "app/MainForm.h"
+
+#include <QMouseEvent>
+#include <QSignalBlocker>
+
+#include "app/Application.h"
+#include "app/Glyph.h"
+#include "app/Layout.h"
+#include "app/QtStrings.h"
+#include "platform/FileApi.h"
+#include "platform/UserInterface.h"
+#include "profile/ArchiveName.h"
+#include "profile/BrowserSettings.h"
+#include "profile/HostServices.h"
+#include "profile/ProfileBackup.h"
+#include "profile/ProfileRestore.h"
+#include "sevenzip/PathUtils.h"
+
+namespace {
+
+const WideString BackupFilter = u"Orvo-Backup (*.7z)|*.7z|All files (*.*)|*.*";
+const QString DefaultUserAgent =
+    "Mozilla/5.0 (Windows NT 10.0) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/48.0.2550.1 Orvo/48.0.2550.0 "
+    "Safari/537.36";
+
+template <typename Control, typename... Arguments>
+Control* Make(QWidget* parent, int left, int top, int width, int height, Arguments&&... arguments) {
+  auto* control = new Control(std::forward<Arguments>(arguments)..., parent);
+  Place(control, left, top, width, height);
+  return control;
+}
+
+// Labels take the width of their text in the font the host has.
+QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, int, int) {
+  auto* label = new QLabel(text, parent);
+  Place(label, left, top);
+  return label;
+}
+
+QProgressBar* MakeProgressBar(QWidget* parent, int left, int top, int width, int height) {
+  auto* bar = Make<QProgressBar>(parent, left, top, width, height);
+  bar->setRange(0, 100);
+  bar->setValue(0);
+  bar->setTextVisible(false);
+  return bar;
+}
+
+QPushButton* MakeJobButton(QWidget* parent, const QString& caption, int left, int top, int width, int height) {
+  auto* button = Make<QPushButton>(parent, left, top, width, height, caption);
+  button->setIcon(CheckMarkGlyph());
+  return button;
+}
+
+// How many bits a total must be shifted right to fit the bar's range.
+int ShiftFor(Int64 total) {
+  int shift = 0;
+  while ((total >> shift) > 0x7FFFFFFF) ++shift;
+  return shift;
+}
+
+// Disables a job's button with "Running..." and gives it back its caption
+// however the job ends.
+class TRunningButton {
+ public:
+  TRunningButton(QPushButton* button, QString caption) : FButton(button), FCaption(std::move(caption)) {
+    FButton->setEnabled(false);
+    FButton->setText("Running...");
+  }
+  ~TRunningButton() {
+    FButton->setText(FCaption);
+    FButton->setEnabled(true);
+  }
+  TRunningButton(const TRunningButton&) = delete;
+  TRunningButton& operator=(const TRunningButton&) = delete;
+
+ private:
+  QPushButton* FButton;
+  QString FCaption;
+};
+
+void ShowBox(const WideString& text, const WideString& caption, UINT icon) {
+  MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);
+}
+
+void ShowOutcome(const TJobResult& result, const WideString& completion) {
+  if (result.Warning.empty()) {
+    ShowBox(completion, u"Info", MB_ICONINFORMATION);
+  } else {
+    ShowBox(result.Warning, u"Warning", MB_ICONWARNING);
+  }
+}
+
+}  // namespace
+
+void TClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+}
+
+TForm1::TForm1(const WideString& toolDirectory, const WideString& engineLibrary) : FToolDirectory(toolDirectory) {
+  setWindowTitle("Orvo Config & Backup Tool");
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  setFont(DesignFont("Tahoma", 11));
+  setFixedSize(Scaled(645), Scaled(420));
+  CreateComponents(engineLibrary);
+  CreatePages();
+  Button2 = Make<QPushButton>(this, 548, 12, 75, 25, "Info");
+  AboutBox = new TAboutBox(this);
+  WireHandlers();
+  FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::CreateComponents(const WideString& engineLibrary) {
+  SevenZip1 = std::make_unique<TSevenZip>(engineLibrary);
+  SevenZip1->SetAddOptions({AddRecurseDirs});
+  SevenZip1->SetExtractOptions({ExtractOverwrite});
+  SevenZip1->SetLZMACompressStrength(TCompressStrength::FAST);
+  SevenZip1->OnPreProgress = [this](TSevenZip*, Int64 maximum) { SevenZip1PreProgress(maximum); };
+  SevenZip1->OnProgress = [this](TSevenZip*, const WideString&, Int64 position, Int64) { SevenZip1Progress(position); };
+  SevenZip2 = std::make_unique<TSevenZip>(engineLibrary);
+  SevenZip2->OnPreProgress = [this](TSevenZip*, Int64 maximum) { SevenZip2PreProgress(maximum); };
+  SevenZip2->OnProgress = [this](TSevenZip*, const WideString&, Int64 position, Int64) { SevenZip2Progress(position); };
+}
+
+void TForm1::CreatePages() {
+  PageControl1 = Make<QTabWidget>(this, 0, 68, 645, 352);
+  CreateConfigurationPage();
+  CreateSyncPage();
+  CreateBackupPage();
+  CreateRestorePage();
+  CreateImportPage();
+  CreateUserAgentPage();
+  PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
+  PageControl1->setCurrentWidget(TabSheet1);
+}
+
+void TForm1::CreateConfigurationPage() {
+  TabSheet1 = new QWidget;
+  PageControl1->addTab(TabSheet1, "Configuration");
+  CheckBox1 = new QCheckBox("Enable extended Privacy", TabSheet1);
+  Place(CheckBox1, 16, 32);
+  // The label follows the check box, however wide the host's font makes it.
+  Label9 = new TClickLabel("(Warning)", TabSheet1);
+  Label9->move(std::max(Scaled(160), CheckBox1->geometry().right() + Scaled(6)), Scaled(34));
+  QFont link = DesignFont("Tahoma", 11);
+  link.setUnderline(true);
+  Label9->setFont(link);
+  Label9->adjustSize();
+  Label9->setStyleSheet("color: blue");
+  Label9->setCursor(Qt::PointingHandCursor);
+  DefaultBrowserButton = Make<QPushButton>(TabSheet1, 16, 72, 249, 41, "Set Orvo as Default Browser");
+}
+
+void TForm1::CreateSyncPage() {
+  TabSheet3 = new QWidget;
+  PageControl1->addTab(TabSheet3, "Activate Sync");
+  GroupBox5 = Make<QGroupBox>(TabSheet3, 16, 24, 585, 137);
+  Button1 = Make<QPushButton>(GroupBox5, 11, 24, 358, 41, "Activate Sync");
+  Label6 = MakeLabel(GroupBox5,
+                     "If you want to use synchronisation (\"sign in...\"), start Orvo once with this button and then "
+                     "activate it.",
+                     11, 84, 486, 13);
+  Label7 = MakeLabel(GroupBox5, "After that you can use and start Orvo as normal with sync enabled.", 11, 103, 321, 13);
+}
+
+void TForm1::CreateBackupPage() {
+  TabSheet2 = new QWidget;
+  PageControl1->addTab(TabSheet2, "Backup");
+  GroupBox2 = Make<QGroupBox>(TabSheet2, 3, 32, 616, 129, "Backup");
+  GroupBox3 = Make<QGroupBox>(TabSheet2, 3, 175, 616, 90);
+  Label2 = MakeLabel(GroupBox2, "Backup to:", 16, 37, 51, 13);
+  BackupFileDir = Make<TFileNameEdit>(GroupBox2, 88, 37, 241, 21, BackupFilter, u"7z");
+  Label8 = MakeLabel(GroupBox2, "Compression Ratio", 352, 36, 89, 13);
+  ComboBox1 = Make<QComboBox>(GroupBox2, 352, 55, 145, 21);
+  ComboBox1->addItems({"SAVE", "FAST", "NORMAL", "MAXIMUM"});
+  ComboBox1->setCurrentIndex(0);
+  BitBtn1 = MakeJobButton(GroupBox2, "Start Backup", 16, 72, 313, 33);
+  CheckBox2 = new QCheckBox("Delete cache before backup", GroupBox2);
+  Place(CheckBox2, 344, 82);
+  CheckBox2->setVisible(false);
+  Label3 = MakeLabel(GroupBox3, "Progress:", 16, 20, 46, 13);
+  ProgressBar1 = MakeProgressBar(GroupBox3, 13, 47, 572, 17);
+  QWidget::setTabOrder(BitBtn1, BackupFileDir);
+  QWidget::setTabOrder(BackupFileDir, CheckBox2);
+  QWidget::setTabOrder(CheckBox2, ComboBox1);
+}
+
+void TForm1::CreateRestorePage() {
+  TabSheet5 = new QWidget;
+  PageControl1->addTab(TabSheet5, "Restore");
+  GroupBox1 = Make<QGroupBox>(TabSheet5, 3, 24, 622, 177, "Restore");
+  GroupBox4 = Make<QGroupBox>(TabSheet5, 3, 207, 622, 90);
+  Label1 = MakeLabel(GroupBox1, "Restore from:", 16, 45, 67, 13);
+  RestoreFileName = Make<TFileNameEdit>(GroupBox1, 96, 42, 297, 21, BackupFilter, u"");
+  BitBtn2 = MakeJobButton(GroupBox1, "Start Restore", 16, 84, 377, 29);
+  Label5 = MakeLabel(GroupBox4, "Progress:", 16, 20, 46, 13);
+  ProgressBar2 = MakeProgressBar(GroupBox4, 13, 47, 580, 17);
+}
+
+void TForm1::CreateImportPage() {
+  TabSheet4 = new QWidget;
+  PageControl1->addTab(TabSheet4, "Import from Chrome");
+  Button3 = Make<QPushButton>(TabSheet4, 24, 29, 214, 38, "Import Profile data from Chrome");
+  Button5 = Make<QPushButton>(TabSheet4, 24, 93, 214, 38, "Import from Orvo Installation");
+}
+
+void TForm1::CreateUserAgentPage() {
+  TabSheet6 = new QWidget;
+  PageControl1->addTab(TabSheet6, "UserAgent");
+  Edit1 = Make<QLineEdit>(TabSheet6, 16, 24, 585, 21, DefaultUserAgent);
+  Button4 = Make<QPushButton>(TabSheet6, 16, 64, 313, 49, "Create Shortcut to launch Orvo with the UserAgent above");
+  QWidget::setTabOrder(Button4, Edit1);
+}
+
+void TForm1::WireHandlers() {
+  const auto wire = [this](QAbstractButton* button, void (TForm1::*handler)()) {
+    connect(button, &QAbstractButton::clicked, this, [this, handler] { RunGuarded([&] { (this->*handler)(); }); });
+  };
+  wire(Button2, &TForm1::Button2Click);
+  wire(BitBtn1, &TForm1::BitBtn1Click);
+  wire(BitBtn2, &TForm1::BitBtn2Click);
+  connect(CheckBox1, &QCheckBox::toggled, this, [this] { RunGuarded([this] { CheckBox1Click(); }); });
+  connect(CheckBox2, &QCheckBox::toggled, this, [this] { RunGuarded([this] { CheckBox2Click(); }); });
+}
+
+// Qt paints every window double-buffered already.
+void TForm1::FormCreate() {
+  DefaultBrowserButton->setVisible(false);
+  setWindowTitle("Orvo Config & Backup Tool for OrvoPortable");
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (FShown) return;
+  FShown = true;
+  RunGuarded([this] { FormShow(); });
+}
+
+void TForm1::FormShow() {
+  if (IsProcessRunning(u"chrome.exe", false))
+    ShowBox(u"Please close all running browser instances before you continue!", u"Warning", MB_ICONWARNING);
+  CheckBox1->setChecked(PrivacyFlagExists(FToolDirectory));
+  PageControl1->setTabText(PageControl1->indexOf(TabSheet4), "Import");
+}
+
+void TForm1::Button2Click() {
+  AboutBox->show();
+  AboutBox->raise();
+  AboutBox->activateWindow();
+}
+
+// When the flag file cannot be written the box goes back to unchecked after
+// the error box, so that box and file agree.
+void TForm1::CheckBox1Click() {
+  try {
+    SetPrivacyFlag(FToolDirectory, CheckBox1->isChecked());
+  } catch (...) {
+    HandleEventError(std::current_exception());
+    const QSignalBlocker quiet(CheckBox1);
+    CheckBox1->setChecked(false);
+  }
+}
+
+void TForm1::CheckBox2Click() {
+  if (CheckBox2->isChecked())
+    ShowBox(u"Application may hang a few seconds before the backup starts when you have a lot of cached files.  Just "
+            u"be patient.",
+            u"Delete Cache", MB_ICONINFORMATION);
+}
+
+void TForm1::BitBtn1Click() {
+  const WideString text = BackupFileDir->Text();
+  if (text.empty()) return;
+  const int strength = ComboBox1->currentIndex();
+  if (strength >= 0 && strength <= 3) SevenZip1->SetLZMACompressStrength(static_cast<TCompressStrength>(strength));
+  const TRunningButton running(BitBtn1, "Start Backup");
+  if (CheckBox2->isChecked()) ShellDeleteFiles(ProfileDirectory() + u"\\Default\\Cache\\*.*");
+  const TArchiveName archive = CleanArchiveName(text);
+  if (archive.DirectoryMissing) {
+    ShowBox(u"The folder " + archive.Directory + u" does not exist. Nothing was written.", u"Warning", MB_ICONWARNING);
+    return;
+  }
+  const TJobResult result = BackupProfile(*SevenZip1, ProfileDirectory(), archive.Name);
+  if (result.Completed) ProgressBar1->setValue(ProgressBar1->maximum());
+  ShowOutcome(result, u"Backup complete!");
+}
+
+void TForm1::BitBtn2Click() {
+  const WideString text = RestoreFileName->Text();
+  if (text.empty()) return;
+  if (MessageBoxW(nullptr, u"Any existing profile data will be overwritten. Continue?", u"Warning",
+                  MB_YESNO | MB_ICONWARNING) != IDYES)
+    return;
+  const TRunningButton running(BitBtn2, "Start Restore");
+  const TJobResult result = RestoreProfile(*SevenZip2, ProfileDirectory(), CleanArchiveName(text).Name);
+  ShowOutcome(result, u"Restore process is complete!");
+}
+
+void TForm1::SevenZip1PreProgress(Int64 MaxProgress) {
+  FProgressShift1 = ShiftFor(MaxProgress);
+  ProgressBar1->setMaximum(static_cast<int>(MaxProgress >> FProgressShift1));
+  ProgressBar1->setValue(0);
+}
+
+void TForm1::SevenZip1Progress(Int64 FilePosArc) { ShowProgress(ProgressBar1, FProgressShift1, FilePosArc); }
+
+void TForm1::SevenZip2PreProgress(Int64 MaxProgress) {
+  FProgressShift2 = ShiftFor(MaxProgress);
+  ProgressBar2->setMaximum(static_cast<int>(MaxProgress >> FProgressShift2));
+  ProgressBar2->setValue(0);
+}
+
+void TForm1::SevenZip2Progress(Int64 FilePosArc) { ShowProgress(ProgressBar2, FProgressShift2, FilePosArc); }
+
+void TForm1::ShowProgress(QProgressBar* bar, int shift, Int64 position) {
+  bar->setValue(static_cast<int>(std::min<Int64>(position >> shift, bar->maximum())));
+  ProcessPendingMessages();
+  repaint();
+}

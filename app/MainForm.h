@@ -1,0 +1,117 @@
+// The main window: its tab pages and controls, the two archive components,
+// the progress display and the handlers of its buttons.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QWidget>
+#include <memory>
+
+#include "app/About.h"
+#include "app/FileNameEdit.h"
+#include "sevenzip/SevenZip.h"
+
+// A label that can be clicked.
+class TClickLabel : public QLabel {
+  Q_OBJECT
+ public:
+  using QLabel::QLabel;
+
+ signals:
+  void clicked();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+ public:
+  // Creates the window with its controls and archive components; raises the
+  // components' error when the engine cannot be bound.
+  explicit TForm1(const WideString& toolDirectory, const WideString& engineLibrary = TSevenZip::EngineLibraryName);
+  ~TForm1() override;
+
+  QTabWidget* PageControl1;
+  QPushButton* Button2;
+  QWidget* TabSheet1;
+  QWidget* TabSheet3;
+  QWidget* TabSheet2;
+  QWidget* TabSheet5;
+  QWidget* TabSheet4;
+  QWidget* TabSheet6;
+  QCheckBox* CheckBox1;
+  TClickLabel* Label9;
+  QPushButton* DefaultBrowserButton;
+  QGroupBox* GroupBox5;
+  QPushButton* Button1;
+  QLabel* Label6;
+  QLabel* Label7;
+  QGroupBox* GroupBox2;
+  QGroupBox* GroupBox3;
+  QLabel* Label2;
+  TFileNameEdit* BackupFileDir;
+  QLabel* Label8;
+  QComboBox* ComboBox1;
+  QPushButton* BitBtn1;
+  QCheckBox* CheckBox2;
+  QLabel* Label3;
+  QProgressBar* ProgressBar1;
+  QGroupBox* GroupBox1;
+  QGroupBox* GroupBox4;
+  QLabel* Label1;
+  TFileNameEdit* RestoreFileName;
+  QPushButton* BitBtn2;
+  QLabel* Label5;
+  QProgressBar* ProgressBar2;
+  QPushButton* Button3;
+  QPushButton* Button5;
+  QLineEdit* Edit1;
+  QPushButton* Button4;
+  std::unique_ptr<TSevenZip> SevenZip1;
+  std::unique_ptr<TSevenZip> SevenZip2;
+  TAboutBox* AboutBox;
+
+  const WideString& ToolDirectory() const { return FToolDirectory; }
+  WideString ProfileDirectory() const { return FToolDirectory + u"Profile"; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void CreatePages();
+  void CreateConfigurationPage();
+  void CreateSyncPage();
+  void CreateBackupPage();
+  void CreateRestorePage();
+  void CreateImportPage();
+  void CreateUserAgentPage();
+  void CreateComponents(const WideString& engineLibrary);
+  void WireHandlers();
+
+  void FormCreate();
+  void FormShow();
+  void Button2Click();
+  void BitBtn1Click();
+  void BitBtn2Click();
+  void CheckBox1Click();
+  void CheckBox2Click();
+
+  void SevenZip1PreProgress(Int64 MaxProgress);
+  void SevenZip1Progress(Int64 FilePosArc);
+  void SevenZip2PreProgress(Int64 MaxProgress);
+  void SevenZip2Progress(Int64 FilePosArc);
+  void ShowProgress(QProgressBar* bar, int shift, Int64 position);
+
+  WideString FToolDirectory;
+  bool FShown = false;
+  // Totals of 2^31 and more are shown shifted right by these many bits.
+  int FProgressShift1 = 0;
+  int FProgressShift2 = 0;
+};

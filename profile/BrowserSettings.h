@@ -1,0 +1,12 @@
+// The browser settings the tool changes: the privacy flag file, the
+// browser starts and the user-agent shortcut.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+WideString PrivacyFlagPath(const WideString& toolDirectory);
+// Whether the flag file exists as a file (a directory of its name does not count).
+bool PrivacyFlagExists(const WideString& toolDirectory);
+// Writes the flag file ("1" CR LF) or deletes it; writing raises the I/O
+// error of the step that failed.
+void SetPrivacyFlag(const WideString& toolDirectory, bool enabled);

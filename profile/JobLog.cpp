@@ -1,0 +1,57 @@
+#include "profile/JobLog.h"
+
+#include "platform/Exceptions.h"
+
+TJobLog::TJobLog(TSevenZip& zip) : FZip(zip), FSaved(zip.OnMessage) {
+  zip.OnMessage = [this](TSevenZip*, Int32 code, const WideString&, const WideString& file) {
+    FProblems.push_back({code, file});
+  };
+}
+
+TJobLog::~TJobLog() { FZip.OnMessage = FSaved; }
+
+std::vector<WideString> TJobLog::UnreadableFiles() const {
+  std::vector<WideString> files;
+  for (const TReportedProblem& problem : FProblems)
+    if (problem.Code == CodeFileNotFound || problem.Code == CodeCouldNotReadFile) files.push_back(problem.File);
+  return files;
+}
+
+WideString TJobLog::Describe(const WideString& archive) const {
+  for (const TReportedProblem& problem : FProblems) {
+    switch (problem.Code) {
+      case CodeFileNotFound:
+      case CodeCouldNotReadFile: continue;
+      case CodeNoFilesToAdd: return u"There are no files to back up.";
+      case CodeWrongPassword:
+        return u"The backup " + archive + u" is protected by a password, which this tool cannot supply.";
+      case CodeArchiveDamaged: return u"The backup " + archive + u" is damaged or incomplete.";
+      case CodeNotSFX: return u"The file " + archive + u" is not a 7z archive.";
+      case CodeDataError:
+      case CodeCRCError:
+      case CodeUnsupportedMethod:
+        return u"The backup " + archive + u" is damaged: " + problem.File + u" cannot be read from it.";
+      case CodeCouldNotCreateFile:
+        return u"The file " + problem.File + u" could not be written: " + SystemErrorText(FZip.LastError());
+      case CodeUnsafeName:
+        return u"The backup " + archive + u" holds an entry that would be written outside the profile: " +
+               problem.File;
+      case CodeUserCanceled: return u"The job was cancelled.";
+      default: return ErrorMessage(problem.Code) + u": " + problem.File;
+    }
+  }
+  return u"";
+}
+
+WideString ListOfFiles(const std::vector<WideString>& files) {
+  constexpr std::size_t Shown = 10;
+  WideString text;
+  for (std::size_t i = 0; i < files.size() && i < Shown; ++i) text += u"\r\n" + files[i];
+  if (files.size() > Shown) {
+    const std::string more = std::to_string(files.size() - Shown);
+    text += u"\r\n... and " + WideString(more.begin(), more.end()) + u" more";
+  }
+  return text;
+}
+
+WideString SystemErrorText(Int32 code) { return SysErrorMessage(static_cast<DWORD>(code)); }

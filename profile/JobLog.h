@@ -1,0 +1,45 @@
+// What an archive component reports during one job, and the plain words
+// in which the job tells the user what failed.
+#pragma once
+
+#include <vector>
+
+#include "sevenzip/SevenZip.h"
+
+struct TReportedProblem {
+  Int32 Code;
+  WideString File;
+};
+
+// Collects the component's reports while it lives; the component's own
+// handler comes back afterwards.
+class TJobLog {
+ public:
+  explicit TJobLog(TSevenZip& zip);
+  ~TJobLog();
+  TJobLog(const TJobLog&) = delete;
+  TJobLog& operator=(const TJobLog&) = delete;
+
+  const std::vector<TReportedProblem>& Problems() const { return FProblems; }
+  // The files reported as vanished or unreadable.
+  std::vector<WideString> UnreadableFiles() const;
+  // A sentence for the first problem that is not an unreadable file.
+  WideString Describe(const WideString& archive) const;
+
+ private:
+  TSevenZip& FZip;
+  T7zMessageEvent FSaved;
+  std::vector<TReportedProblem> FProblems;
+};
+
+// The outcome of a job: completed or not, and what to tell the user
+// instead of the completion message (empty when there is nothing).
+struct TJobResult {
+  bool Completed;
+  WideString Warning;
+};
+
+// A list of files for a message box, cut after the first few.
+WideString ListOfFiles(const std::vector<WideString>& files);
+// The platform's text for an error code, for the user.
+WideString SystemErrorText(Int32 code);

@@ -1,0 +1,8 @@
+// Restores the profile directory from a backup archive.
+#pragma once
+
+#include "profile/JobLog.h"
+
+// Unpacks the whole archive beside the profile and swaps it in when every
+// item arrived sound; otherwise the profile stays exactly as it was.
+TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName);
