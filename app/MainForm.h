@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,6 +82,12 @@ class TForm1 : public QWidget {
   const WideString& ToolDirectory() const { return FToolDirectory; }
   WideString ProfileDirectory() const { return FToolDirectory + u"Profile"; }
 
+  // The progress display of the two components.
+  void SevenZip1PreProgress(Int64 MaxProgress);
+  void SevenZip1Progress(Int64 FilePosArc);
+  void SevenZip2PreProgress(Int64 MaxProgress);
+  void SevenZip2Progress(Int64 FilePosArc);
+
  protected:
   void showEvent(QShowEvent* event) override;
 
@@ -103,10 +110,6 @@ class TForm1 : public QWidget {
   void CheckBox1Click();
   void CheckBox2Click();
 
-  void SevenZip1PreProgress(Int64 MaxProgress);
-  void SevenZip1Progress(Int64 FilePosArc);
-  void SevenZip2PreProgress(Int64 MaxProgress);
-  void SevenZip2Progress(Int64 FilePosArc);
   void ShowProgress(QProgressBar* bar, int shift, Int64 position);
 
   WideString FToolDirectory;
@@ -114,4 +117,6 @@ class TForm1 : public QWidget {
   // Totals of 2^31 and more are shown shifted right by these many bits.
   int FProgressShift1 = 0;
   int FProgressShift2 = 0;
+  static constexpr qint64 RepaintInterval = 40;  // milliseconds
+  QElapsedTimer FRepaintClock;
 };

@@ -30,6 +30,10 @@ WideString TJobLog::Describe(const WideString& archive) const {
       case CodeDataError:
       case CodeCRCError:
       case CodeUnsupportedMethod:
+        // An item whose output could not be written is reported as a data
+        // error by the engine; the writer's error tells the two apart.
+        if (FZip.LastError() != 0)
+          return u"The file " + problem.File + u" could not be written: " + SystemErrorText(FZip.LastError());
         return u"The backup " + archive + u" is damaged: " + problem.File + u" cannot be read from it.";
       case CodeCouldNotCreateFile:
         return u"The file " + problem.File + u" could not be written: " + SystemErrorText(FZip.LastError());

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <vector>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -71,7 +72,10 @@ std::vector<std::string> DescribeTree(const std::string& root) {
     if (S_ISREG(st.st_mode)) {
       std::ifstream in(entry.path(), std::ios::binary);
       std::uint64_t sum = 1469598103934665603ULL;
-      for (char c; in.get(c);) sum = (sum ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+      std::vector<char> block(1 << 20);
+      while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0)
+        for (std::streamsize i = 0; i < in.gcount(); ++i)
+          sum = (sum ^ static_cast<unsigned char>(block[static_cast<std::size_t>(i)])) * 1099511628211ULL;
       line << " " << st.st_size << " " << std::hex << sum << std::dec << " " << st.st_mtim.tv_sec / 2;
     }
     lines.push_back(line.str());

@@ -10,6 +10,7 @@
 #include "platform/RegistryApi.h"
 #include "platform/VersionApi.h"
 #include "profile/HostServices.h"
+#include "tests/NamedProcess.h"
 #include "tests/TempDir.h"
 
 namespace {
@@ -26,30 +27,6 @@ class WindowsVersion : public ::testing::Test {
     SetReportedVersion(platform, major, minor);
     return GetWindowsKind();
   }
-};
-
-// A running process whose executable has the given file name.
-class TNamedProcess {
- public:
-  TNamedProcess(const TTempDir& dir, const std::string& name) {
-    std::filesystem::copy_file("/bin/sleep", dir.Host(name));
-    FPid = fork();
-    if (FPid == 0) {
-      execl(dir.Host(name).c_str(), name.c_str(), "30", nullptr);
-      _exit(127);
-    }
-    // Bounded wait until the child runs the named program.
-    const std::string exe = "/proc/" + std::to_string(FPid) + "/exe";
-    for (int i = 0; i < 200 && std::filesystem::read_symlink(exe, FError).filename() != name; ++i) usleep(10000);
-  }
-  ~TNamedProcess() {
-    kill(FPid, SIGKILL);
-    waitpid(FPid, nullptr, 0);
-  }
-
- private:
-  pid_t FPid;
-  std::error_code FError;
 };
 
 std::string LinkField(const std::string& info, const std::string& field) {

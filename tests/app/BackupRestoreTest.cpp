@@ -1,0 +1,280 @@
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QTimer>
+#include <csignal>
+#include <filesystem>
+
+#include "profile/ProfileBackup.h"
+#include "tests/ArchiveFixtures.h"
+#include "tests/app/FormFixture.h"
+
+namespace {
+
+class Jobs : public FormFixture {
+ protected:
+  // Backs the profile up through the window into an archive of the temporary directory.
+  void Backup(const std::string& archive, int strength = 0) {
+    Form->PageControl1->setCurrentWidget(Form->TabSheet2);
+    Form->ComboBox1->setCurrentIndex(strength);
+    Type(Form->BackupFileDir, Dir.Host(archive));
+    Press(Form->BitBtn1);
+  }
+  void Restore(const std::string& archive, int answer = IDYES) {
+    Form->PageControl1->setCurrentWidget(Form->TabSheet5);
+    UI.BoxAnswers.push_back(answer);
+    Type(Form->RestoreFileName, Dir.Host(archive));
+    Press(Form->BitBtn2);
+  }
+  void ExpectButtonsFree() {
+    EXPECT_TRUE(Form->BitBtn1->isEnabled());
+    EXPECT_EQ(Form->BitBtn1->text(), "Start Backup");
+    EXPECT_TRUE(Form->BitBtn2->isEnabled());
+    EXPECT_EQ(Form->BitBtn2->text(), "Start Restore");
+  }
+  // The restore failed, said so in a warning, and left the profile as it was.
+  void ExpectProfileKept(const std::vector<std::string>& before, const std::string& said) {
+    ASSERT_FALSE(UI.Boxes.empty());
+    EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
+    EXPECT_NE(LastBoxText().find(said), std::string::npos) << LastBoxText();
+    EXPECT_EQ(DescribeTree(Dir.Host("Profile")), before);
+    EXPECT_FALSE(Dir.Exists("Profile.orvo-restore"));
+    ExpectButtonsFree();
+  }
+  void PeerArchive(const std::string& archive, const std::string& switches) {
+    RunCommand("cd '" + Dir.Host("Profile") + "' && 7z a -t7z " + switches + " '" + Dir.Host(archive) + "' .");
+  }
+};
+
+void MakeLargeProfile(const TTempDir& dir) {
+  MakeSampleTree(dir, "Profile");
+  for (int folder = 0; folder < 40; ++folder) {
+    const std::string path = "Profile/Default/Cache/Cache_Data/" + std::to_string(folder);
+    dir.MakeDirectory(path);
+    for (int file = 0; file < 50; ++file)
+      dir.Write(path + "/f_" + std::to_string(file), CompressibleData(static_cast<std::size_t>(file * 37), folder));
+  }
+  dir.MakeDirectory("Profile/Default/IndexedDB/empty");
+  dir.Write("Profile/Default/big.bin", std::string(200 << 20, 'z'));
+}
+
+}  // namespace
+
+TEST_F(Jobs, EmptyBoxesAndNoAnswersChangeNothing) {
+  Dir.Write("Profile/keep", "k");
+  ShowForm();
+  Press(Form->BitBtn1);
+  Press(Form->BitBtn2);
+  EXPECT_TRUE(UI.Boxes.empty());
+  Restore("whatever.7z", IDNO);
+  ASSERT_EQ(UI.Boxes.size(), 1u);
+  EXPECT_EQ(UI.Boxes[0].Text, u"Any existing profile data will be overwritten. Continue?");
+  EXPECT_EQ(UI.Boxes[0].Type & 0x0F, MB_YESNO);
+  EXPECT_EQ(Dir.Read("Profile/keep"), "k");
+  ExpectButtonsFree();
+}
+
+TEST_F(Jobs, BackupThenRestoreGivesTheSameTree) {
+  MakeLargeProfile(Dir);
+  const auto before = DescribeTree(Dir.Host("Profile"));
+  ShowForm();
+  Backup("backup.7z");
+  ASSERT_EQ(LastBoxText(), "Backup complete!");
+  EXPECT_EQ(UI.Boxes.back().Caption, u"Info");
+  EXPECT_EQ(Form->ProgressBar1->value(), Form->ProgressBar1->maximum());
+  EXPECT_GT(UI.MessagesProcessed, 0);
+  EXPECT_TRUE(Dir.Exists("backup.7z"));
+  EXPECT_FALSE(Dir.Exists("backup.7z.orvo-partial"));
+  std::filesystem::remove_all(Dir.Host("Profile/Default"));
+  Dir.Write("Profile/stray", "not in the backup");
+  Restore("backup.7z");
+  EXPECT_EQ(LastBoxText(), "Restore process is complete!");
+  EXPECT_EQ(DescribeTree(Dir.Host("Profile")), before);
+  ExpectButtonsFree();
+}
+
+TEST_F(Jobs, AnArchiveOfTheCommandRestores) {
+  MakeSampleTree(Dir, "Profile");
+  const auto before = DescribeTree(Dir.Host("Profile"));
+  PeerArchive("peer.7z", "");
+  std::filesystem::remove_all(Dir.Host("Profile/Default"));
+  ShowForm();
+  Restore("peer.7z");
+  EXPECT_EQ(LastBoxText(), "Restore process is complete!");
+  EXPECT_EQ(DescribeTree(Dir.Host("Profile")), before);
+}
+
+TEST_F(Jobs, EveryStrengthReachesTheArchive) {
+  Dir.Write("Profile/History", CompressibleData(400000, 3));
+  ShowForm();
+  std::vector<std::string> packed;
+  for (int strength = 0; strength < 4; ++strength) {
+    Backup("s" + std::to_string(strength) + ".7z", strength);
+    ASSERT_EQ(LastBoxText(), "Backup complete!");
+    const auto entries = ListArchive(Dir.Host("s" + std::to_string(strength) + ".7z"));
+    ASSERT_EQ(entries.size(), 1u);
+    packed.push_back(entries[0]["Method"] + " " + entries[0]["Packed Size"]);
+    EXPECT_EQ(Form->SevenZip1->LZMACompressStrength(), static_cast<TCompressStrength>(strength));
+  }
+  EXPECT_EQ(packed[0], "Copy 400000");
+  const auto peer = [&](int level) {
+    RunCommand("cd '" + Dir.Host("Profile") + "' && 7z a -t7z -ms=off -mx=" + std::to_string(level) + " '" +
+               Dir.Host("peer" + std::to_string(level) + ".7z") + "' History");
+    const auto entries = ListArchive(Dir.Host("peer" + std::to_string(level) + ".7z"));
+    return entries[0]["Method"] + " " + entries[0]["Packed Size"];
+  };
+  EXPECT_EQ(packed[1], peer(3));
+  EXPECT_EQ(packed[2], peer(5));
+  EXPECT_EQ(packed[3], peer(7));
+}
+
+TEST_F(Jobs, ThePickedNameIsCleaned) {
+  Dir.MakeDirectory("My Backups");
+  Dir.Write("Profile/f", "data");
+  ShowForm();
+  Form->PageControl1->setCurrentWidget(Form->TabSheet2);
+  Form->BackupFileDir->TakePath(QString::fromStdString(Dir.Host("My Backups/my profile.7z")));
+  EXPECT_TRUE(Form->BackupFileDir->Edit()->text().startsWith('"'));
+  Press(Form->BitBtn1);
+  EXPECT_EQ(LastBoxText(), "Backup complete!");
+  EXPECT_TRUE(Dir.Exists("My Backups/myprofile.7z"));
+  Form->RestoreFileName->TakePath(QString::fromStdString(Dir.Host("My Backups/my profile.7z")));
+  UI.BoxAnswers.push_back(IDYES);
+  Press(Form->BitBtn2);
+  EXPECT_EQ(LastBoxText(), "Restore process is complete!");
+}
+
+TEST_F(Jobs, ABackupIntoAMissingFolderWritesNothing) {
+  Dir.Write("Profile/f", "data");
+  ShowForm();
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(Dir.Host());
+  Backup("missing/profile.7z");
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
+  EXPECT_NE(LastBoxText().find("does not exist"), std::string::npos);
+  EXPECT_FALSE(Dir.Exists("profile.7z"));
+  ExpectButtonsFree();
+}
+
+TEST_F(Jobs, AFailingBackupKeepsTheOldArchive) {
+  Dir.Write("Profile/big", std::string(4 << 20, 'q'));
+  Dir.Write("old.7z", "the old backup");
+  Dir.Write("other.7z.orvo-partial", "left by a crash");
+  ShowForm();
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit saved = limit;
+  limit.rlim_cur = 1 << 20;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  Backup("old.7z");
+  setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
+  EXPECT_NE(LastBoxText().find("could not be written"), std::string::npos) << LastBoxText();
+  EXPECT_EQ(Dir.Read("old.7z"), "the old backup");
+  EXPECT_FALSE(Dir.Exists("old.7z.orvo-partial"));
+  EXPECT_FALSE(Dir.Exists("other.7z.orvo-partial"));
+  ExpectButtonsFree();
+}
+
+TEST_F(Jobs, AnOutputThatCannotBeCreatedFreesTheButton) {
+  Dir.Write("Profile/f", "data");
+  Dir.MakeDirectory("x.7z.orvo-partial/blocked");
+  ShowForm();
+  Backup("x.7z");
+  EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
+  EXPECT_FALSE(Dir.Exists("x.7z"));
+  ExpectButtonsFree();
+}
+
+TEST_F(Jobs, AnEmptyProfileIsNoBackup) {
+  ShowForm();
+  Backup("empty.7z");
+  EXPECT_NE(LastBoxText().find("no files"), std::string::npos) << LastBoxText();
+  EXPECT_FALSE(Dir.Exists("empty.7z"));
+}
+
+TEST_F(Jobs, FailedRestoresLeaveTheProfileAsItWas) {
+  MakeSampleTree(Dir, "Profile");
+  PeerArchive("secret.7z", "-psecret -mhe=on");
+  PeerArchive("sound.7z", "-mx=1");
+  std::string bytes = Dir.Read("sound.7z");
+  bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x5A);
+  Dir.Write("damaged.7z", bytes);
+  Dir.Write("cut.7z", Dir.Read("sound.7z").substr(0, 3000));
+  Dir.Write("text.7z", "no archive at all");
+  const auto before = DescribeTree(Dir.Host("Profile"));
+  ShowForm();
+  Restore("missing.7z");
+  ExpectProfileKept(before, "was not found");
+  Restore("secret.7z");
+  ExpectProfileKept(before, "password");
+  Restore("damaged.7z");
+  ExpectProfileKept(before, "damaged");
+  Restore("cut.7z");
+  ExpectProfileKept(before, "damaged");
+  Restore("text.7z");
+  ExpectProfileKept(before, "not a 7z archive");
+}
+
+TEST_F(Jobs, ARestoreIntoAFullFileSystemLeavesTheProfile) {
+  Dir.MakeDirectory("small");
+  if (mount("tmpfs", Dir.Host("small").c_str(), "tmpfs", 0, "size=1m") != 0) GTEST_SKIP() << "no tmpfs mount here";
+  TTempDir archives;
+  archives.MakeDirectory("Profile");
+  archives.Write("Profile/big", CompressibleData(3 << 20, 8));
+  RunCommand("cd '" + archives.Host("Profile") + "' && 7z a '" + archives.Host("big.7z") + "' .");
+  Dir.MakeDirectory("small/Profile/Default");
+  Dir.Write("small/Profile/Default/History", "the old history");
+  const auto before = DescribeTree(Dir.Host("small/Profile"));
+  Form = std::make_unique<TForm1>(Dir.System("small") + u"\\");
+  Form->show();
+  UI.BoxAnswers.push_back(IDYES);
+  Type(Form->RestoreFileName, archives.Host("big.7z"));
+  Press(Form->BitBtn2);
+  EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
+  EXPECT_NE(LastBoxText().find("not enough space"), std::string::npos) << LastBoxText();
+  EXPECT_EQ(DescribeTree(Dir.Host("small/Profile")), before);
+  Form.reset();
+  umount(Dir.Host("small").c_str());
+}
+
+TEST_F(Jobs, TheBarScalesTotalsBeyondItsRange) {
+  ShowForm();
+  Form->SevenZip1PreProgress(1000);
+  EXPECT_EQ(Form->ProgressBar1->maximum(), 1000);
+  EXPECT_EQ(Form->ProgressBar1->value(), 0);
+  Form->SevenZip1PreProgress(5LL << 30);
+  EXPECT_GT(Form->ProgressBar1->maximum(), 1 << 30);
+  Form->SevenZip1Progress(5LL << 29);
+  EXPECT_EQ(Form->ProgressBar1->value(), Form->ProgressBar1->maximum() / 2);
+  Form->SevenZip1Progress(5LL << 30);
+  EXPECT_EQ(Form->ProgressBar1->value(), Form->ProgressBar1->maximum());
+}
+
+TEST_F(Jobs, ARestoreCanRunInsideABackup) {
+  Dir.Write("Profile/data", CompressibleData(3 << 20, 2));
+  ShowForm();
+  Backup("first.7z");
+  ASSERT_EQ(LastBoxText(), "Backup complete!");
+  UI.Boxes.clear();
+  bool nested = false;
+  Form->SevenZip1->OnProgress = [&](TSevenZip*, const WideString&, Int64 position, Int64) {
+    Form->SevenZip1Progress(position);
+    if (nested) return;
+    nested = true;
+    Form->PageControl1->setCurrentWidget(Form->TabSheet5);
+    UI.BoxAnswers.push_back(IDYES);
+    Type(Form->RestoreFileName, Dir.Host("first.7z"));
+    QTimer::singleShot(0, Form->BitBtn2, [this] { Press(Form->BitBtn2); });
+  };
+  Backup("second.7z", 1);
+  ASSERT_TRUE(nested);
+  std::vector<WideString> texts;
+  for (const auto& box : UI.Boxes) texts.push_back(box.Caption + u": " + box.Text);
+  EXPECT_NE(std::find(texts.begin(), texts.end(), u"Info: Restore process is complete!"), texts.end());
+  EXPECT_EQ(UI.Boxes.back().Caption, u"Info") << LastBoxText();
+  ExpectButtonsFree();
+}
