@@ -56,11 +56,16 @@ int TApplication::MessageBox(const WideString& text, const WideString& caption, 
 
 void TApplication::ProcessMessages() { QApplication::processEvents(); }
 
-bool TApplication::OpenFileDialog(OPENFILENAMEW& dialog) {
+bool TApplication::OpenFileDialog(OPENFILENAMEW& dialog) { return ShowFileDialog(dialog, false); }
+
+bool TApplication::SaveFileDialog(OPENFILENAMEW& dialog) { return ShowFileDialog(dialog, true); }
+
+bool TApplication::ShowFileDialog(OPENFILENAMEW& dialog, bool save) {
   QFileDialog picker(QApplication::activeWindow(), ToQString(dialog.lpstrTitle ? dialog.lpstrTitle : u""),
                      dialog.lpstrInitialDir ? HostPathOf(dialog.lpstrInitialDir) : QString(), FilterOf(dialog.lpstrFilter));
-  picker.setAcceptMode(QFileDialog::AcceptOpen);
+  picker.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   picker.setFileMode((dialog.Flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  if (save) picker.setOption(QFileDialog::DontConfirmOverwrite);
   if (dialog.lpstrDefExt) picker.setDefaultSuffix(ToQString(dialog.lpstrDefExt));
   if (dialog.lpstrFile && *dialog.lpstrFile) picker.selectFile(HostPathOf(dialog.lpstrFile));
   if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty()) return false;

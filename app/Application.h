@@ -18,6 +18,10 @@ class TApplication : public THostUserInterface {
   int MessageBox(const WideString& text, const WideString& caption, UINT type) override;
   void ProcessMessages() override;
   bool OpenFileDialog(OPENFILENAMEW& dialog) override;
+  bool SaveFileDialog(OPENFILENAMEW& dialog) override;
+
+ private:
+  static bool ShowFileDialog(OPENFILENAMEW& dialog, bool save);
 };
 
 // Shows an error that a handler let escape, with the application title as

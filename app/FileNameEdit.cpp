@@ -8,6 +8,7 @@
 
 #include "app/Application.h"
 #include "app/QtStrings.h"
+#include "app/SaveDialog.h"
 #include "sevenzip/PathUtils.h"
 
 TFileNameEdit::TFileNameEdit(const WideString& filter, const WideString& defaultExtension, QWidget* parent)
@@ -57,9 +58,7 @@ void TFileNameEdit::dropEvent(QDropEvent* event) {
 // proposing its file name.
 void TFileNameEdit::Browse() {
   const WideString current = SystemPathOf(FEdit->text().remove('"'));
-  WideString filter = FFilter;
-  std::replace(filter.begin(), filter.end(), u'|', u'\0');
-  filter += WideString(2, u'\0');
+  const WideString filter = PlatformFilter(FFilter);
   const WideString directory = WideExtractFilePath(current);
   const bool known = !directory.empty() && WideDirectoryExists(directory);
   WCHAR chosen[MAX_PATH] = {};

@@ -13,6 +13,7 @@
 #include "profile/BrowserSettings.h"
 #include "profile/HostServices.h"
 #include "profile/ProfileBackup.h"
+#include "profile/ProfileImport.h"
 #include "profile/ProfileRestore.h"
 #include "sevenzip/PathUtils.h"
 
@@ -88,6 +89,11 @@ void ShowOutcome(const TJobResult& result, const WideString& completion) {
   } else {
     ShowBox(result.Warning, u"Warning", MB_ICONWARNING);
   }
+}
+
+bool AskToOverwriteProfile() {
+  return MessageBoxW(nullptr, u"Any existing Orvo profile data will be overwritten. Continue?", u"Warning",
+                     MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
 }  // namespace
@@ -221,6 +227,12 @@ void TForm1::WireHandlers() {
   wire(Button2, &TForm1::Button2Click);
   wire(BitBtn1, &TForm1::BitBtn1Click);
   wire(BitBtn2, &TForm1::BitBtn2Click);
+  wire(Button1, &TForm1::Button1Click);
+  wire(Button3, &TForm1::Button3Click);
+  wire(Button4, &TForm1::Button4Click);
+  wire(Button5, &TForm1::Button5Click);
+  wire(DefaultBrowserButton, &TForm1::DefaultBrowserButtonClick);
+  connect(Label9, &TClickLabel::clicked, this, [this] { RunGuarded([this] { Label9Click(); }); });
   connect(CheckBox1, &QCheckBox::toggled, this, [this] { RunGuarded([this] { CheckBox1Click(); }); });
   connect(CheckBox2, &QCheckBox::toggled, this, [this] { RunGuarded([this] { CheckBox2Click(); }); });
 }
@@ -296,6 +308,31 @@ void TForm1::BitBtn2Click() {
   const TRunningButton running(BitBtn2, "Start Restore");
   const TJobResult result = RestoreProfile(*SevenZip2, ProfileDirectory(), CleanArchiveName(text).Name);
   ShowOutcome(result, u"Restore process is complete!");
+}
+
+void TForm1::Button3Click() {
+  if (!AskToOverwriteProfile()) return;
+  ShowOutcome(ImportFromChrome(ProfileDirectory()), u"Import complete!");
+}
+
+void TForm1::Button5Click() {
+  if (!AskToOverwriteProfile()) return;
+  ShowOutcome(ImportFromInstallation(ProfileDirectory()), u"Import complete!");
+}
+
+void TForm1::Label9Click() { ShowBox(PrivacyWarning, u"Warning", MB_ICONWARNING); }
+
+void TForm1::DefaultBrowserButtonClick() {
+  const unsigned kind = GetWindowsKind();
+  ShowBox(DefaultBrowserMessage(kind), u"Info", MB_ICONINFORMATION);
+  StartDefaultBrowserRegistration(FToolDirectory, kind);
+}
+
+void TForm1::Button1Click() { StartBrowserForSync(FToolDirectory); }
+
+void TForm1::Button4Click() {
+  if (!SaveDialog1.Execute()) return;
+  CreateBrowserShortcut(FToolDirectory + u"Orvo\\chrome.exe", SaveDialog1.FileName(), ToWide(Edit1->text()));
 }
 
 void TForm1::SevenZip1PreProgress(Int64 MaxProgress) {

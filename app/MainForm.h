@@ -16,6 +16,7 @@
 
 #include "app/About.h"
 #include "app/FileNameEdit.h"
+#include "app/SaveDialog.h"
 #include "sevenzip/SevenZip.h"
 
 // A label that can be clicked.
@@ -78,6 +79,7 @@ class TForm1 : public QWidget {
   std::unique_ptr<TSevenZip> SevenZip1;
   std::unique_ptr<TSevenZip> SevenZip2;
   TAboutBox* AboutBox;
+  TSaveDialog SaveDialog1{u"Orvo.lnk", u"lnk", u"Shortcut (*.lnk)|*.lnk"};
 
   const WideString& ToolDirectory() const { return FToolDirectory; }
   WideString ProfileDirectory() const { return FToolDirectory + u"Profile"; }
@@ -109,6 +111,12 @@ class TForm1 : public QWidget {
   void BitBtn2Click();
   void CheckBox1Click();
   void CheckBox2Click();
+  void Button1Click();
+  void Button3Click();
+  void Button4Click();
+  void Button5Click();
+  void Label9Click();
+  void DefaultBrowserButtonClick();
 
   void ShowProgress(QProgressBar* bar, int shift, Int64 position);
 

@@ -42,6 +42,15 @@ WideString ExeFileOf(const std::string& procDir) {
   return Utf8ToUtf16Lossy(name);
 }
 
+// A process that has ended but was not yet reaped no longer runs.
+bool HasEnded(const std::string& procDir) {
+  std::string stat;
+  std::getline(std::ifstream(procDir + "/stat"), stat);
+  const auto close = stat.rfind(')');
+  if (close == std::string::npos || close + 2 >= stat.size()) return true;
+  return stat[close + 2] == 'Z' || stat[close + 2] == 'X';
+}
+
 DWORD ParentOf(const std::string& procDir) {
   std::ifstream status(procDir + "/status");
   for (std::string line; std::getline(status, line);)
@@ -77,6 +86,7 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD) {
     const std::string name = entry->d_name;
     if (name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit)) continue;
     const std::string procDir = "/proc/" + name;
+    if (HasEnded(procDir)) continue;
     snapshot->Processes.push_back({static_cast<DWORD>(std::stoul(name)), ParentOf(procDir), ExeFileOf(procDir)});
   }
   closedir(proc);

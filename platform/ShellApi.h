@@ -42,6 +42,7 @@ HRESULT SHGetMalloc(IMalloc** malloc);
 
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOW = 5;
 constexpr int SE_ERR_FNF = 2;
 constexpr int SE_ERR_ACCESSDENIED = 5;
 constexpr int SE_ERR_OOM = 8;

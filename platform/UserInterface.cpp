@@ -17,9 +17,17 @@ void ProcessPendingMessages() {
   if (InstalledInterface) InstalledInterface->ProcessMessages();
 }
 
-BOOL GetOpenFileNameW(OPENFILENAMEW* dialog) {
+namespace {
+
+BOOL ShowDialog(OPENFILENAMEW* dialog, bool (THostUserInterface::*show)(OPENFILENAMEW&)) {
   if (!InstalledInterface || !dialog || dialog->lStructSize != sizeof(OPENFILENAMEW)) return FALSE;
-  if (!InstalledInterface->OpenFileDialog(*dialog)) return FALSE;
+  if (!(InstalledInterface->*show)(*dialog)) return FALSE;
   SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
+
+}  // namespace
+
+BOOL GetOpenFileNameW(OPENFILENAMEW* dialog) { return ShowDialog(dialog, &THostUserInterface::OpenFileDialog); }
+
+BOOL GetSaveFileNameW(OPENFILENAMEW* dialog) { return ShowDialog(dialog, &THostUserInterface::SaveFileDialog); }

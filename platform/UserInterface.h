@@ -38,8 +38,10 @@ class THostUserInterface {
   virtual ~THostUserInterface() = default;
   virtual int MessageBox(const WideString& text, const WideString& caption, UINT type) = 0;
   virtual void ProcessMessages() = 0;
-  // Shows the open-file dialog; true with the chosen name in lpstrFile.
+  // Show the open-file and the save-file dialog; true with the chosen name
+  // in lpstrFile.
   virtual bool OpenFileDialog(OPENFILENAMEW& dialog) = 0;
+  virtual bool SaveFileDialog(OPENFILENAMEW& dialog) = 0;
 };
 
 // Installs the user interface (null: none; boxes then answer IDOK unseen).
@@ -51,3 +53,4 @@ void ProcessPendingMessages();
 // True when the user chose a file (the last error is then 0); false when
 // the dialog was cancelled or no user interface is installed.
 BOOL GetOpenFileNameW(OPENFILENAMEW* dialog);
+BOOL GetSaveFileNameW(OPENFILENAMEW* dialog);

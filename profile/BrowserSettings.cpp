@@ -5,6 +5,7 @@
 #include "platform/Exceptions.h"
 #include "platform/FileApi.h"
 #include "platform/LastError.h"
+#include "platform/ShellApi.h"
 
 namespace {
 
@@ -14,6 +15,39 @@ namespace {
 }
 
 }  // namespace
+
+const WideString PrivacyWarning =
+    u"With this option you can disable sporadic outgoing connections to servers for update checks, outdated "
+    u"plugins, safe browsing list, translation etc.\r\n\r\nThis functions do not transfer any personal data, so "
+    u"blocking them is on your mind.\r\n\r\nAttention: This can impair the browser functionality and components "
+    u"may not work as they should.";
+
+namespace {
+
+bool RegistersByCommandLine(unsigned windowsKind) { return windowsKind >= 6 && windowsKind <= 8; }
+
+}  // namespace
+
+WideString DefaultBrowserMessage(unsigned windowsKind) {
+  if (RegistersByCommandLine(windowsKind)) return u"Done!";
+  return u"Orvo starts now in Admin Mode. Go to Settings and select \"Make Orvo the Default Browser\" and then "
+         u"choose \"Chromium\".";
+}
+
+void StartDefaultBrowserRegistration(const WideString& toolDirectory, unsigned windowsKind) {
+  if (RegistersByCommandLine(windowsKind)) {
+    ShellExecuteW(nullptr, u"RunAs", (toolDirectory + u"chrome.exe").c_str(), u"--make-default-browser", nullptr, SW_SHOW);
+  } else {
+    ShellExecuteW(nullptr, u"RunAs", (toolDirectory + u"orvo.exe").c_str(), nullptr, nullptr, SW_SHOW);
+  }
+}
+
+void StartBrowserForSync(const WideString& toolDirectory) {
+  const WideString parameters =
+      u"--user-agent=\"Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
+      u"Chrome/38.0.2125.101 Safari/537.36\" -user-data-dir=\"" + toolDirectory + u"Profile\"";
+  ShellExecuteW(nullptr, u"open", (toolDirectory + u"Orvo\\chrome.exe").c_str(), parameters.c_str(), nullptr, SW_SHOW);
+}
 
 WideString PrivacyFlagPath(const WideString& toolDirectory) { return toolDirectory + u"Orvo\\privacy.ini"; }
 

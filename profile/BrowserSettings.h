@@ -10,3 +10,12 @@ bool PrivacyFlagExists(const WideString& toolDirectory);
 // Writes the flag file ("1" CR LF) or deletes it; writing raises the I/O
 // error of the step that failed.
 void SetPrivacyFlag(const WideString& toolDirectory, bool enabled);
+
+// Starts the browser elevated to register itself as the default browser;
+// answers the message to show before it starts.
+WideString DefaultBrowserMessage(unsigned windowsKind);
+void StartDefaultBrowserRegistration(const WideString& toolDirectory, unsigned windowsKind);
+// Starts the browser once with the fixed older user agent, for sync.
+void StartBrowserForSync(const WideString& toolDirectory);
+// The warning that explains extended privacy.
+extern const WideString PrivacyWarning;

@@ -8,6 +8,7 @@ TScriptedUserInterface::~TScriptedUserInterface() { SetHostUserInterface(nullptr
 
 int TScriptedUserInterface::MessageBox(const WideString& text, const WideString& caption, UINT type) {
   Boxes.push_back({text, caption, type});
+  if (OnBox) OnBox(Boxes.back());
   if (BoxAnswers.empty()) return IDOK;
   const int answer = BoxAnswers.front();
   BoxAnswers.pop_front();

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/MainForm.h"
+#include "app/QtStrings.h"
 #include "tests/ScriptedUserInterface.h"
 #include "tests/TempDir.h"
 

@@ -1,0 +1,209 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include <QTest>
+
+#include "platform/RegistryApi.h"
+#include "platform/VersionApi.h"
+#include "profile/HostServices.h"
+#include "tests/ArchiveFixtures.h"
+#include "tests/app/FormFixture.h"
+
+namespace {
+
+class Settings : public FormFixture {
+ protected:
+  void SetUp() override {
+    FormFixture::SetUp();
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    FSavedDataHome = saved ? std::optional<std::string>(saved) : std::nullopt;
+    setenv("XDG_DATA_HOME", Dir.Host("lad").c_str(), 1);
+    Dir.MakeDirectory("lad");
+  }
+  void TearDown() override {
+    if (FSavedDataHome) setenv("XDG_DATA_HOME", FSavedDataHome->c_str(), 1); else unsetenv("XDG_DATA_HOME");
+    SetReportedVersion(VER_PLATFORM_WIN32_NT, 0, 0);
+    ClearRegistry();
+  }
+  // A program in the layout that records its arguments, one per line.
+  void Recorder(const std::string& path) {
+    Dir.Write(path, "#!/bin/sh\nprintf '[%s]\\n' \"$@\" > '" + Dir.Host(path) + ".tmp'\nmv '" + Dir.Host(path) +
+                        ".tmp' '" + Dir.Host(path) + ".args'\n");
+    chmod(Dir.Host(path).c_str(), 0755);
+  }
+  // What a recorder was started with, waited for within a bounded time.
+  std::string Recorded(const std::string& path) {
+    for (int i = 0; i < 200 && !Dir.Exists(path + ".args"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    return Dir.Exists(path + ".args") ? Dir.Read(path + ".args") : "<not started>";
+  }
+  bool Answer(QAbstractButton* button, int answer) {
+    UI.BoxAnswers.push_back(answer);
+    Press(button);
+    return true;
+  }
+
+ private:
+  std::optional<std::string> FSavedDataHome;
+};
+
+const std::string Chrome = "lad/Google/Chrome/UserDa~1/Default/";
+
+void MakePortableDefault(const TTempDir& dir) {
+  dir.MakeDirectory("Profile/Default");
+  for (const char* name : {"History", "History-journal", "History Provider Cache", "Bookmarks", "Favicons",
+                           "Favicons-journal", "Preferences"})
+    dir.Write(std::string("Profile/Default/") + name, std::string("old ") + name);
+}
+
+}  // namespace
+
+TEST_F(Settings, ChromeImportReplacesTheFilesAndTheirCompanions) {
+  MakePortableDefault(Dir);
+  Dir.MakeDirectory(Chrome);
+  for (const char* name : {"History", "Bookmarks", "Favicons"}) Dir.Write(Chrome + name, std::string("new ") + name);
+  ShowForm();
+  Answer(Form->Button3, IDYES);
+  EXPECT_EQ(LastBoxText(), "Import complete!");
+  EXPECT_EQ(Dir.Read("Profile/Default/History"), "new History");
+  EXPECT_EQ(Dir.Read("Profile/Default/Bookmarks"), "new Bookmarks");
+  EXPECT_EQ(Dir.Read("Profile/Default/Favicons"), "new Favicons");
+  for (const char* gone : {"History-journal", "History Provider Cache", "Favicons-journal"})
+    EXPECT_FALSE(Dir.Exists(std::string("Profile/Default/") + gone)) << gone;
+  EXPECT_EQ(Dir.Read("Profile/Default/Preferences"), "old Preferences");
+}
+
+TEST_F(Settings, ACompanionStaysWhenItsFileWasNotReplaced) {
+  MakePortableDefault(Dir);
+  Dir.MakeDirectory(Chrome);
+  Dir.Write(Chrome + "Bookmarks", "new Bookmarks");
+  ShowForm();
+  Answer(Form->Button3, IDYES);
+  EXPECT_EQ(Dir.Read("Profile/Default/History-journal"), "old History-journal");
+  EXPECT_EQ(Dir.Read("Profile/Default/Favicons-journal"), "old Favicons-journal");
+  EXPECT_EQ(Dir.Read("Profile/Default/Bookmarks"), "new Bookmarks");
+}
+
+TEST_F(Settings, ImportsWithoutASourceOrAYesChangeNothing) {
+  MakePortableDefault(Dir);
+  const auto before = DescribeTree(Dir.Host("Profile"));
+  ShowForm();
+  Answer(Form->Button3, IDNO);
+  Answer(Form->Button5, IDNO);
+  EXPECT_EQ(UI.Boxes.size(), 2u);
+  Answer(Form->Button3, IDYES);
+  EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
+  EXPECT_NE(LastBoxText().find("No Chrome profile data was found"), std::string::npos);
+  EXPECT_NE(LastBoxText().find("UserDa~1"), std::string::npos);
+  Answer(Form->Button5, IDYES);
+  EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
+  EXPECT_NE(LastBoxText().find("No installed Orvo profile was found"), std::string::npos);
+  EXPECT_EQ(DescribeTree(Dir.Host("Profile")), before);
+}
+
+TEST_F(Settings, InstalledCopyIsCopiedByXcopy) {
+  MakePortableDefault(Dir);
+  const std::string source = "lad/Chromium/UserDa~1";
+  MakeSampleTree(Dir, source);
+  Dir.Write(source + "/.hidden", "hidden");
+  Dir.MakeDirectory(source + "/Default/Empty Cache");
+  ShowForm();
+  Answer(Form->Button5, IDYES);
+  EXPECT_EQ(LastBoxText(), "Import complete!");
+  const auto expected = DescribeTree(Dir.Host(source));
+  std::vector<std::string> copied;
+  for (int i = 0; i < 200 && (copied = DescribeTree(Dir.Host("Profile"))) != expected; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  EXPECT_EQ(copied, expected);
+}
+
+TEST_F(Settings, PrivacyFlagFollowsTheBox) {
+  ShowForm();
+  Form->CheckBox1->click();
+  EXPECT_EQ(Dir.Read("Orvo/privacy.ini"), "1\r\n");
+  Form->CheckBox1->click();
+  EXPECT_FALSE(Dir.Exists("Orvo/privacy.ini"));
+  Form->CheckBox1->click();
+  std::filesystem::remove(Dir.Host("Orvo/privacy.ini"));
+  Form->CheckBox1->click();
+  EXPECT_TRUE(UI.Boxes.empty());
+  QTest::mouseClick(Form->Label9, Qt::LeftButton);
+  ASSERT_EQ(UI.Boxes.size(), 1u);
+  EXPECT_EQ(UI.Boxes[0].Caption, u"Warning");
+  EXPECT_NE(LastBoxText().find("\r\n\r\nAttention: This can impair"), std::string::npos);
+}
+
+TEST_F(Settings, AFlagThatCannotBeWrittenUnchecksTheBox) {
+  std::filesystem::remove(Dir.Host("Orvo"));
+  ShowForm();
+  Form->CheckBox1->click();
+  ASSERT_EQ(UI.Boxes.size(), 1u);
+  EXPECT_EQ(UI.Boxes[0].Caption, u"Orvo Backup and Config Tool");
+  EXPECT_EQ(UI.Boxes[0].Type & 0xF0, MB_ICONERROR);
+  EXPECT_FALSE(Form->CheckBox1->isChecked());
+}
+
+TEST_F(Settings, SyncStartsTheBrowserWithTheOldUserAgent) {
+  Recorder("Orvo/chrome.exe");
+  ShowForm();
+  Form->Button1->click();
+  EXPECT_EQ(Recorded("Orvo/chrome.exe"),
+            "[--user-agent=Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
+            "Chrome/38.0.2125.101 Safari/537.36]\n[-user-data-dir=" +
+                ToQString(ToolDirectory()).toStdString() + "Profile]\n");
+}
+
+TEST_F(Settings, DefaultBrowserOnWindows7TellsThenRegisters) {
+  Recorder("chrome.exe");
+  SetReportedVersion(VER_PLATFORM_WIN32_NT, 6, 1);
+  bool startedBeforeBox = true;
+  UI.OnBox = [&](const TShownBox&) { startedBeforeBox = Dir.Exists("chrome.exe.args"); };
+  ShowForm();
+  Form->DefaultBrowserButton->click();
+  ASSERT_EQ(UI.Boxes.size(), 1u);
+  EXPECT_EQ(UI.Boxes[0].Text, u"Done!");
+  EXPECT_FALSE(startedBeforeBox);
+  EXPECT_EQ(Recorded("chrome.exe"), "[--make-default-browser]\n");
+}
+
+TEST_F(Settings, DefaultBrowserOnWindows10StartsOrvoInAdminMode) {
+  Recorder("orvo.exe");
+  SetReportedVersion(VER_PLATFORM_WIN32_NT, 6, 2);
+  SetRegistryString(u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", u"CurrentVersion", u"6.3");
+  SetRegistryString(u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", u"CurrentBuildNumber", u"19045");
+  ShowForm();
+  Form->DefaultBrowserButton->click();
+  ASSERT_EQ(UI.Boxes.size(), 1u);
+  EXPECT_NE(LastBoxText().find("Admin Mode"), std::string::npos);
+  EXPECT_EQ(Recorded("orvo.exe"), "[]\n");  // no arguments at all
+}
+
+TEST_F(Settings, ShortcutsCarryTheTypedUserAgent) {
+  ShowForm();
+  UI.DialogAnswers = {std::nullopt};
+  Press(Form->Button4);
+  EXPECT_TRUE(std::filesystem::is_empty(Dir.Host("Orvo")));
+  const WideString tool = GetToolDirectory();
+  const auto arguments = [&](const std::string& agent) {
+    Form->Edit1->setText(QString::fromStdString(agent));
+    UI.DialogAnswers = {Dir.System("Orvo.lnk")};
+    Press(Form->Button4);
+    const std::string info = RunCommand("lnkinfo '" + Dir.Host("Orvo.lnk") + "'");
+    EXPECT_NE(info.find("Local path\t\t\t: " + Dir.Host("Orvo/chrome.exe")), std::string::npos) << info;
+    EXPECT_NE(info.find("Working directory\t\t: " + Dir.Host("Orvo/")), std::string::npos) << info;
+    const auto field = info.find("Command line arguments");
+    if (field == std::string::npos) return std::string();
+    const auto start = info.find(": ", field) + 2;
+    return info.substr(start, info.find('\n', start) - start);
+  };
+  const std::string profile = "-user-data-dir=\"" + ToQString(tool).toStdString() + "Profile\"";
+  const std::string standard = Form->Edit1->text().toStdString();
+  EXPECT_EQ(arguments(standard), profile + " --user-agent=\"" + standard + "\"");
+  EXPECT_EQ(arguments(""), profile + " --user-agent=\"\"");
+  EXPECT_EQ(arguments("A \"quoted\" agent"), profile + " --user-agent=\"A \"quoted\" agent\"");
+  EXPECT_EQ(UI.Dialogs.back().Filter, (std::vector<WideString>{u"Shortcut (*.lnk)", u"*.lnk"}));
+}

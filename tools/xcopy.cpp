@@ -1,0 +1,87 @@
+// The stand-in for the system's xcopy.exe: copies "SOURCE\*.* TARGET" with
+// the effect of /E /Q /H /I /R /Y: every subdirectory, empty ones too; no
+// names shown; hidden files too; the target taken as a directory; read-only
+// and existing targets replaced without asking. Paths come in system form
+// ('\'), unquoted, so a blank inside them arrives as separate arguments.
+// Links and special files are left out. Exits 0 when everything was copied.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsSwitch(const std::string& argument) { return argument.size() == 2 && argument[0] == '/'; }
+
+std::string HostForm(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+// The source directory and the target from the words of the command line.
+bool ParseCommandLine(int argc, char* argv[], fs::path& source, fs::path& target) {
+  std::string text;
+  for (int i = 1; i < argc; ++i) {
+    if (IsSwitch(argv[i])) continue;
+    if (!text.empty()) text += ' ';
+    text += argv[i];
+  }
+  const std::string mask = "\\*.* ";
+  const auto at = text.find(mask);
+  if (at == std::string::npos) return false;
+  source = HostForm(text.substr(0, at));
+  target = HostForm(text.substr(at + mask.size()));
+  return !target.empty();
+}
+
+// Replaces a target file, read-only or not, by a copy with the source's
+// permissions and modification time.
+bool CopyFile(const fs::path& source, const fs::path& target) {
+  std::error_code error;
+  if (fs::exists(fs::symlink_status(target, error))) {
+    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, error);
+    fs::remove(target, error);
+  }
+  if (!fs::copy_file(source, target, fs::copy_options::overwrite_existing, error)) return false;
+  const auto modified = fs::last_write_time(source, error);
+  if (!error) fs::last_write_time(target, modified, error);
+  return !error;
+}
+
+bool CopyTree(const fs::path& source, const fs::path& target) {
+  std::error_code error;
+  fs::create_directories(target, error);
+  if (error) return false;
+  bool complete = true;
+  fs::directory_iterator entries(source, error);
+  if (error) return false;
+  for (const fs::directory_entry& entry : entries) {
+    std::error_code kind;
+    const fs::file_status status = entry.symlink_status(kind);
+    const fs::path destination = target / entry.path().filename();
+    if (fs::is_directory(status)) complete = CopyTree(entry.path(), destination) && complete;
+    if (fs::is_regular_file(status)) complete = CopyFile(entry.path(), destination) && complete;
+  }
+  return complete;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  fs::path source, target;
+  if (!ParseCommandLine(argc, argv, source, target)) {
+    std::fputs("Invalid number of parameters\n", stderr);
+    return 4;
+  }
+  std::error_code error;
+  if (!fs::is_directory(source, error)) {
+    std::fprintf(stderr, "File not found - %s\n", source.c_str());
+    return 4;
+  }
+  return CopyTree(source, target) ? 0 : 5;
+}
