@@ -64,15 +64,8 @@ void TFileNameEdit::Browse() {
   WCHAR chosen[MAX_PATH] = {};
   const WideString proposed = known ? current : WideString();
   std::copy_n(proposed.begin(), std::min<std::size_t>(proposed.size(), MAX_PATH - 1), chosen);
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = chosen;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.lpstrInitialDir = known ? directory.c_str() : nullptr;
-  dialog.lpstrTitle = u"Browse";
-  dialog.Flags = OFN_HIDEREADONLY;
-  dialog.lpstrDefExt = FDefaultExtension.empty() ? nullptr : FDefaultExtension.c_str();
+  OPENFILENAMEW dialog =
+      FileDialogRecord(u"Browse", filter.c_str(), chosen, known ? directory.c_str() : nullptr, OFN_HIDEREADONLY,
+                       FDefaultExtension.empty() ? nullptr : FDefaultExtension.c_str());
   if (GetOpenFileNameW(&dialog)) TakePath(HostPathOf(chosen));
 }

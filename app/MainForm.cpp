@@ -335,18 +335,16 @@ void TForm1::Button4Click() {
   CreateBrowserShortcut(FToolDirectory + u"Orvo\\chrome.exe", SaveDialog1.FileName(), ToWide(Edit1->text()));
 }
 
-void TForm1::SevenZip1PreProgress(Int64 MaxProgress) {
-  FProgressShift1 = ShiftFor(MaxProgress);
-  ProgressBar1->setMaximum(static_cast<int>(MaxProgress >> FProgressShift1));
-  ProgressBar1->setValue(0);
-}
+void TForm1::SevenZip1PreProgress(Int64 MaxProgress) { StartProgress(ProgressBar1, FProgressShift1, MaxProgress); }
 
 void TForm1::SevenZip1Progress(Int64 FilePosArc) { ShowProgress(ProgressBar1, FProgressShift1, FilePosArc); }
 
-void TForm1::SevenZip2PreProgress(Int64 MaxProgress) {
-  FProgressShift2 = ShiftFor(MaxProgress);
-  ProgressBar2->setMaximum(static_cast<int>(MaxProgress >> FProgressShift2));
-  ProgressBar2->setValue(0);
+void TForm1::SevenZip2PreProgress(Int64 MaxProgress) { StartProgress(ProgressBar2, FProgressShift2, MaxProgress); }
+
+void TForm1::StartProgress(QProgressBar* bar, int& shift, Int64 maximum) {
+  shift = ShiftFor(maximum);
+  bar->setMaximum(static_cast<int>(maximum >> shift));
+  bar->setValue(0);
 }
 
 void TForm1::SevenZip2Progress(Int64 FilePosArc) { ShowProgress(ProgressBar2, FProgressShift2, FilePosArc); }

@@ -118,6 +118,7 @@ class TForm1 : public QWidget {
   void Label9Click();
   void DefaultBrowserButtonClick();
 
+  void StartProgress(QProgressBar* bar, int& shift, Int64 maximum);
   void ShowProgress(QProgressBar* bar, int shift, Int64 position);
 
   WideString FToolDirectory;

@@ -17,14 +17,8 @@ bool TSaveDialog::Execute() {
   const WideString filter = PlatformFilter(FFilter);
   WCHAR chosen[MAX_PATH] = {};
   std::copy_n(FFileName.begin(), std::min<std::size_t>(FFileName.size(), MAX_PATH - 1), chosen);
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = chosen;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.Flags = OFN_HIDEREADONLY;
-  dialog.lpstrDefExt = FDefaultExtension.c_str();
+  OPENFILENAMEW dialog =
+      FileDialogRecord(nullptr, filter.c_str(), chosen, nullptr, OFN_HIDEREADONLY, FDefaultExtension.c_str());
   if (!GetSaveFileNameW(&dialog)) return false;
   FFileName = chosen;
   return true;

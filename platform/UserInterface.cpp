@@ -28,6 +28,21 @@ BOOL ShowDialog(OPENFILENAMEW* dialog, bool (THostUserInterface::*show)(OPENFILE
 
 }  // namespace
 
+OPENFILENAMEW FileDialogRecord(LPCWSTR title, LPCWSTR filter, LPWSTR file, LPCWSTR initialDirectory, DWORD flags,
+                               LPCWSTR defaultExtension) {
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.lpstrFilter = filter;
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrInitialDir = initialDirectory;
+  dialog.lpstrTitle = title;
+  dialog.Flags = flags;
+  dialog.lpstrDefExt = defaultExtension;
+  return dialog;
+}
+
 BOOL GetOpenFileNameW(OPENFILENAMEW* dialog) { return ShowDialog(dialog, &THostUserInterface::OpenFileDialog); }
 
 BOOL GetSaveFileNameW(OPENFILENAMEW* dialog) { return ShowDialog(dialog, &THostUserInterface::SaveFileDialog); }

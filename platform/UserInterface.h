@@ -53,4 +53,8 @@ void ProcessPendingMessages();
 // True when the user chose a file (the last error is then 0); false when
 // the dialog was cancelled or no user interface is installed.
 BOOL GetOpenFileNameW(OPENFILENAMEW* dialog);
+// A dialog record with the members every caller sets: the first filter
+// chosen and a file-name buffer of MAX_PATH characters.
+OPENFILENAMEW FileDialogRecord(LPCWSTR title, LPCWSTR filter, LPWSTR file, LPCWSTR initialDirectory, DWORD flags,
+                               LPCWSTR defaultExtension);
 BOOL GetSaveFileNameW(OPENFILENAMEW* dialog);

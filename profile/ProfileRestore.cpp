@@ -29,7 +29,6 @@ TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, co
   const Int32 result = zip.Extract(false);
   WideString problem = log.Describe(archiveName);
   if (result == -1) problem = NotOpened(archiveName, problem);
-  if (problem.empty() && !log.Problems().empty()) problem = ErrorMessage(log.Problems().front().Code) + u": " + log.Problems().front().File;
   if (problem.empty() && result != 0) {
     problem = u"The backup " + archiveName + u" could not be read to its end";
     problem += zip.LastError() ? u": " + SystemErrorText(zip.LastError()) : u".";

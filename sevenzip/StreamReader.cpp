@@ -203,15 +203,9 @@ bool TMyStreamReader::BrowseForFile(const WideString& Title, WideString& Name) {
     const WideString filter = stem + u"-volumes" + u'\0' + stem + u".*" + u'\0' + u'\0';
     const WideString directory = WideExtractFilePath(Name);
     WCHAR chosen[MAX_PATH] = {};
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = chosen;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
-    dialog.lpstrTitle = Title.c_str();
-    dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    OPENFILENAMEW dialog = FileDialogRecord(Title.c_str(), filter.c_str(), chosen,
+                                            directory.empty() ? nullptr : directory.c_str(),
+                                            OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, nullptr);
     if (!GetOpenFileNameW(&dialog)) return false;
     Name = WideString(chosen);
     return GetLastError() == 0;
