@@ -350,12 +350,13 @@ void TForm1::StartProgress(QProgressBar* bar, int& shift, Int64 maximum) {
 void TForm1::SevenZip2Progress(Int64 FilePosArc) { ShowProgress(ProgressBar2, FProgressShift2, FilePosArc); }
 
 // The engine reports progress hundreds of times a second; the window
-// processes its messages and is repainted at most every RepaintInterval,
-// which keeps it live while costing the job next to nothing.
+// processes its messages, which repaints what changed, and the bar is drawn
+// at once at most every RepaintInterval: ten times a second keeps the window
+// live while costing the job next to nothing.
 void TForm1::ShowProgress(QProgressBar* bar, int shift, Int64 position) {
   bar->setValue(static_cast<int>(std::min<Int64>(position >> shift, bar->maximum())));
   if (FRepaintClock.isValid() && FRepaintClock.elapsed() < RepaintInterval) return;
   FRepaintClock.start();
   ProcessPendingMessages();
-  repaint();
+  bar->repaint();
 }

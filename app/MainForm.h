@@ -126,6 +126,6 @@ class TForm1 : public QWidget {
   // Totals of 2^31 and more are shown shifted right by these many bits.
   int FProgressShift1 = 0;
   int FProgressShift2 = 0;
-  static constexpr qint64 RepaintInterval = 40;  // milliseconds
+  static constexpr qint64 RepaintInterval = 100;  // milliseconds
   QElapsedTimer FRepaintClock;
 };

@@ -1,0 +1,88 @@
+// Runs one backup or restore through the real main window on the offscreen
+// platform: the box typed into, the button pressed, every box answered. It
+// prints one JSON object: the job's wall time, the progress events and the
+// time spent in the window's progress handlers, and what the final box said.
+//   OrvoBench backup TOOLDIR ARCHIVE STRENGTH
+//   OrvoBench restore TOOLDIR ARCHIVE
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "app/MainForm.h"
+#include "app/QtStrings.h"
+#include "platform/HostPath.h"
+#include "platform/UserInterface.h"
+
+namespace {
+
+// Answers every box with Yes or OK and keeps the last text.
+class TAnsweringInterface : public THostUserInterface {
+ public:
+  TAnsweringInterface() { SetHostUserInterface(this); }
+  ~TAnsweringInterface() override { SetHostUserInterface(nullptr); }
+  int MessageBox(const WideString& text, const WideString& caption, UINT type) override {
+    LastText = caption + u": " + text;
+    return (type & 0x0F) == MB_YESNO ? IDYES : IDOK;
+  }
+  void ProcessMessages() override { QApplication::processEvents(); }
+  bool OpenFileDialog(OPENFILENAMEW&) override { return false; }
+  bool SaveFileDialog(OPENFILENAMEW&) override { return false; }
+  WideString LastText;
+};
+
+// Counts the progress events of a component and the time its window
+// handler takes for them.
+struct TProgressMeter {
+  long Events = 0;
+  double HandlerSeconds = 0;
+  void Attach(TSevenZip& zip) {
+    T7zProgressEvent handler = zip.OnProgress;
+    zip.OnProgress = [this, handler](TSevenZip* sender, const WideString& file, Int64 arc, Int64 pos) {
+      const auto start = std::chrono::steady_clock::now();
+      handler(sender, file, arc, pos);
+      HandlerSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      ++Events;
+    };
+  }
+};
+
+std::string Escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c == '\n' || c == '\r' ? ' ' : c;
+  }
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication qt(argc, argv);
+  if (argc < 4) {
+    std::fputs("usage: OrvoBench backup|restore TOOLDIR ARCHIVE [STRENGTH]\n", stderr);
+    return 2;
+  }
+  const std::string mode = argv[1];
+  TAnsweringInterface answers;
+  TForm1 form(*ToSystemPath(std::string(argv[2]) + "/"));
+  form.show();
+  QApplication::processEvents();
+  TProgressMeter meter;
+  const bool backup = mode == "backup";
+  meter.Attach(backup ? *form.SevenZip1 : *form.SevenZip2);
+  if (backup) form.ComboBox1->setCurrentIndex(argc > 4 ? std::stoi(argv[4]) : 0);
+  TFileNameEdit* box = backup ? form.BackupFileDir : form.RestoreFileName;
+  box->SetText(QString::fromLocal8Bit(argv[3]));
+  QElapsedTimer clock;
+  clock.start();
+  QTest::mouseClick(backup ? form.BitBtn1 : form.BitBtn2, Qt::LeftButton);
+  const double seconds = clock.nsecsElapsed() / 1e9;
+  std::printf("{\"job_seconds\": %.4f, \"progress_events\": %ld, \"handler_seconds\": %.4f, \"box\": \"%s\"}\n",
+              seconds, meter.Events, meter.HandlerSeconds, Escaped(ToQString(answers.LastText).toStdString()).c_str());
+  return 0;
+}
