@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -178,4 +179,16 @@ TEST(FileApi, DriveTypesComeFromTheMountTable) {
   if (access("/dev/shm", F_OK) == 0) {
     EXPECT_EQ(GetDriveTypeW(u"\\dev\\shm"), DRIVE_RAMDISK);
   }
+}
+
+TEST(FileApi, DriveTypesFollowMountsMadeAfterTheFirstQuery) {
+  TTempDir dir;
+  dir.MakeDirectory("stick");
+  const WideString stick = dir.System("stick");
+  const UINT before = GetDriveTypeW(stick.c_str());
+  ASSERT_NE(before, DRIVE_RAMDISK);
+  if (mount("tmpfs", dir.Host("stick").c_str(), "tmpfs", 0, "size=1m") != 0) GTEST_SKIP() << "no tmpfs mount here";
+  EXPECT_EQ(GetDriveTypeW(stick.c_str()), DRIVE_RAMDISK);
+  umount(dir.Host("stick").c_str());
+  EXPECT_EQ(GetDriveTypeW(stick.c_str()), before);
 }
