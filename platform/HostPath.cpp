@@ -113,6 +113,13 @@ std::string Utf16ToUtf8Lossy(const WideString& text) {
 
 std::optional<std::string> ToHostPath(const WideString& path) {
   if (path.find(u'\0') != WideString::npos) return std::nullopt;
+  // Nearly every path is ASCII, and every file call converts one: no decoding then.
+  if (std::all_of(path.begin(), path.end(), [](char16_t unit) { return unit < 0x80; })) {
+    std::string ascii(path.size(), '/');
+    std::transform(path.begin(), path.end(), ascii.begin(),
+                   [](char16_t unit) { return unit == u'\\' ? '/' : static_cast<char>(unit); });
+    return ascii;
+  }
   auto host = Utf16ToUtf8(path);
   if (host) std::replace(host->begin(), host->end(), '\\', '/');
   return host;
