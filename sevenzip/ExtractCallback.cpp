@@ -99,12 +99,16 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(UInt32 index, ISequentialOutStrea
   const bool noPath = FSevenzip->ExtractOptions().Has(ExtractNoPath);
   WideString path = FExtractDirectory + (noPath ? WideExtractFileName(stored) : stored);
   const WideString composed = path;
-  if (IsUnsafeItem(stored, attributes) || ReachesThroughALink(path)) {
+  DWORD existing = INVALID_FILE_ATTRIBUTES;
+  if (IsUnsafeItem(stored, attributes) || ReachesThroughALink(path, existing)) {
     FSevenzip->ReportError(CodeUnsafeName, stored);
     return S_OK;
   }
   if (FSevenzip->OnSetExtractName) FSevenzip->OnSetExtractName(FSevenzip, index, path);
-  if (!FSevenzip->ExtractOptions().Has(ExtractOverwrite) && WideFileExists(path)) {
+  // Only the composed path was checked for links, not one a handler chose.
+  const bool checked = path == composed;
+  const bool exists = checked ? existing != INVALID_FILE_ATTRIBUTES : WideFileExists(path);
+  if (!FSevenzip->ExtractOptions().Has(ExtractOverwrite) && exists) {
     bool overwrite = false;
     if (FSevenzip->OnExtractOverwrite) FSevenzip->OnExtractOverwrite(FSevenzip, path, overwrite);
     if (!overwrite) return S_OK;
@@ -113,12 +117,23 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(UInt32 index, ISequentialOutStrea
   FProgressFilePos = 0;
   FProgressFileSize = static_cast<Int64>(size);
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    WideForceDirectories(path, DirectoryAttributes(attributes));
+    ForceDirectories(path, DirectoryAttributes(attributes), checked);
     return S_OK;
   }
   if (--FFilestoextract == 0) FLastFileToExt = true;
-  WideForceDirectories(WideExtractFilePath(path), DirectoryAttributes(attributes));
+  ForceDirectories(WideExcludeTrailingBackslash(WideExtractFilePath(path)), DirectoryAttributes(attributes), checked);
   return CreateOutput(path, composed, attributes, modified, outStream);
+}
+
+// Creates the directory and those above it unless this run has already
+// checked or made it. Once a checked path's directories are there, none of
+// them is a link, so later items below them need no further look at the disk.
+void TMyArchiveExtractCallback::ForceDirectories(const WideString& directory, WORD attributes, bool checked) {
+  if (FCheckedDirectories.contains(directory) || !WideForceDirectories(directory, attributes) || !checked) return;
+  for (auto end = directory.find(u'\\', FExtractDirectory.size()); end != WideString::npos;
+       end = directory.find(u'\\', end + 1))
+    FCheckedDirectories.insert(directory.substr(0, end));
+  FCheckedDirectories.insert(directory);
 }
 
 HRESULT TMyArchiveExtractCallback::CreateOutput(const WideString& path, const WideString& composed,
@@ -136,11 +151,14 @@ HRESULT TMyArchiveExtractCallback::CreateOutput(const WideString& path, const Wi
   }
 }
 
-// Whether an existing directory on the way from the extraction directory to
-// the path is a link, through which the item would land elsewhere.
-bool TMyArchiveExtractCallback::ReachesThroughALink(const WideString& path) {
-  for (auto end = path.find(u'\\', FExtractDirectory.size()); end != WideString::npos;
-       end = path.find(u'\\', end + 1)) {
+// Whether the path or an existing directory on the way to it from the
+// extraction directory is a link, through which the item would land
+// elsewhere; gives the attributes of what is at the path already.
+bool TMyArchiveExtractCallback::ReachesThroughALink(const WideString& path, DWORD& existing) {
+  const auto last = path.rfind(u'\\');
+  const bool parentChecked = last != WideString::npos && FCheckedDirectories.contains(path.substr(0, last));
+  for (auto end = parentChecked ? WideString::npos : path.find(u'\\', FExtractDirectory.size());
+       end != WideString::npos; end = path.find(u'\\', end + 1)) {
     const WideString directory = path.substr(0, end);
     if (FCheckedDirectories.contains(directory)) continue;
     const DWORD found = GetFileAttributesW(directory.c_str());
@@ -148,8 +166,8 @@ bool TMyArchiveExtractCallback::ReachesThroughALink(const WideString& path) {
     if (found & FILE_ATTRIBUTE_REPARSE_POINT) return true;
     FCheckedDirectories.insert(directory);
   }
-  const DWORD target = GetFileAttributesW(path.c_str());
-  return target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_REPARSE_POINT);
+  existing = GetFileAttributesW(path.c_str());
+  return existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 HRESULT TMyArchiveExtractCallback::PrepareOperation(Int32) { return S_OK; }

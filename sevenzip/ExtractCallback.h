@@ -26,7 +26,8 @@ class TMyArchiveExtractCallback : public TInterfaced<ICryptoGetTextPassword, IAr
   HRESULT ExtractItem(UInt32 index, ISequentialOutStream** outStream);
   HRESULT CreateOutput(const WideString& path, const WideString& composed, UInt32 attributes,
                        const FILETIME& modified, ISequentialOutStream** outStream);
-  bool ReachesThroughALink(const WideString& path);
+  bool ReachesThroughALink(const WideString& path, DWORD& existing);
+  void ForceDirectories(const WideString& directory, WORD attributes, bool checked);
 
   TSevenZip* FSevenzip;
   IInArchive* FArchive;

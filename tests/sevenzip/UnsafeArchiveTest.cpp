@@ -95,3 +95,26 @@ TEST(UnsafeArchives, AnExistingLinkInTheBaseIsNotFollowed) {
   EXPECT_EQ(dir.Read("base/safe.txt"), "safe");
   EXPECT_EQ(std::count(codes.begin(), codes.end(), CodeUnsafeName), 2);
 }
+
+// A handler may send an item anywhere; that does not clear the way for the
+// items after it.
+TEST(UnsafeArchives, ANameAHandlerChoseDoesNotOpenALinkToLaterItems) {
+  TTempDir dir;
+  dir.MakeDirectory("outside");
+  dir.MakeDirectory("base");
+  ASSERT_EQ(symlink(dir.Host("outside").c_str(), dir.Host("base/lnk").c_str()), 0);
+  WriteRawArchive(dir.Host("x.7z"), {{u"chosen.txt", "1", File}, {u"lnk\\payload.txt", "x", File}});
+  TSevenZip zip;
+  std::vector<Int32> codes;
+  zip.OnMessage = [&](TSevenZip*, Int32 code, const WideString&, const WideString&) { codes.push_back(code); };
+  zip.OnSetExtractName = [&](TSevenZip*, UInt32 index, WideString& name) {
+    if (index == 0) name = dir.System("base") + u"\\lnk\\chosen.txt";
+  };
+  zip.SetExtractOptions({ExtractOverwrite});
+  zip.SetSZFileName(dir.System("x.7z"));
+  zip.SetExtrBaseDir(dir.System("base"));
+  zip.Extract(false);
+  EXPECT_EQ(dir.Read("outside/chosen.txt"), "1");
+  EXPECT_FALSE(std::filesystem::exists(dir.Host("outside/payload.txt")));
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), CodeUnsafeName), 1);
+}
