@@ -97,9 +97,9 @@ class TMountTable {
       while (fields >> field && field != "-") {
       }
       fields >> type >> source;
-      unsigned major_ = 0, minor_ = 0;
-      if (std::sscanf(numbers.c_str(), "%u:%u", &major_, &minor_) != 2) continue;
-      FTypes.try_emplace(makedev(major_, minor_), DriveTypeOfMount(type, Unescape(source)));
+      unsigned majorNumber = 0, minorNumber = 0;
+      if (std::sscanf(numbers.c_str(), "%u:%u", &majorNumber, &minorNumber) != 2) continue;
+      FTypes.try_emplace(makedev(majorNumber, minorNumber), DriveTypeOfMount(type, Unescape(source)));
     }
   }
 
