@@ -52,20 +52,19 @@ HRESULT TMyArchiveExtractCallback::CryptoGetTextPassword(BSTR* Password) { retur
 
 HRESULT TMyArchiveExtractCallback::SetTotal(UInt64 total) {
   return EngineGuard([&] {
-    if (FFilestoextract == 0 && FSevenzip->OnPreProgress) FSevenzip->OnPreProgress(FSevenzip, static_cast<Int64>(total));
+    if (FFilestoextract == 0) FSevenzip->RaisePreProgress(static_cast<Int64>(total));
     return S_OK;
   });
 }
 
 HRESULT TMyArchiveExtractCallback::SetCompleted(const UInt64* completeValue) {
   return EngineGuard([&] {
-    if (FProgressFilePos == 0 && FSevenzip->OnExtractfile)
-      FSevenzip->OnExtractfile(FSevenzip, FProgressFile, FProgressFileSize);
+    if (FProgressFilePos == 0) FSevenzip->RaiseExtractfile(FProgressFile, FProgressFileSize);
     // A report without a value counts as no progress.
     const Int64 complete = completeValue ? static_cast<Int64>(*completeValue) : FLastPos;
     FProgressFilePos += complete - FLastPos;
     FLastPos = complete;
-    if (FSevenzip->OnProgress) FSevenzip->OnProgress(FSevenzip, FProgressFile, complete, FProgressFilePos);
+    FSevenzip->RaiseProgress(FProgressFile, complete, FProgressFilePos);
     HRESULT answer = FAllFilesExt ? S_FALSE : S_OK;
     if (FSevenzip->MainCancel()) {
       answer = S_FALSE;
@@ -104,15 +103,12 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(UInt32 index, ISequentialOutStrea
     FSevenzip->ReportError(CodeUnsafeName, stored);
     return S_OK;
   }
-  if (FSevenzip->OnSetExtractName) FSevenzip->OnSetExtractName(FSevenzip, index, path);
+  FSevenzip->RaiseSetExtractName(index, path);
   // Only the composed path was checked for links, not one a handler chose.
   const bool checked = path == composed;
   const bool exists = checked ? existing != INVALID_FILE_ATTRIBUTES : WideFileExists(path);
-  if (!FSevenzip->ExtractOptions().Has(ExtractOverwrite) && exists) {
-    bool overwrite = false;
-    if (FSevenzip->OnExtractOverwrite) FSevenzip->OnExtractOverwrite(FSevenzip, path, overwrite);
-    if (!overwrite) return S_OK;
-  }
+  if (!FSevenzip->ExtractOptions().Has(ExtractOverwrite) && exists && !FSevenzip->RaiseExtractOverwrite(path))
+    return S_OK;
   FProgressFile = path;
   FProgressFilePos = 0;
   FProgressFileSize = static_cast<Int64>(size);

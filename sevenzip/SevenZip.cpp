@@ -56,11 +56,6 @@ void TSevenZip::ReleaseEngine() {
 
 void TSevenZip::Cancel() { FMainCancel = true; }
 
-void TSevenZip::ReportError(Int32 code, const WideString& fileName) {
-  FErrCode = code;
-  if (OnMessage) OnMessage(this, code, ErrorMessage(code), fileName);
-}
-
 WideString TSevenZip::AddBackslash(const WideString& path) const {
   return path.empty() || path.back() == u'\\' ? path : path + u'\\';
 }

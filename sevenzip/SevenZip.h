@@ -3,6 +3,7 @@
 // happens through its events and two error values.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "sevenzip/WideStringList.h"
 
 class TSevenZip;
+class TEngineRelay;
 class TMyArchiveUpdateCallback;
 struct ISequentialOutStream;
 
@@ -160,6 +162,20 @@ class TSevenZip {
   void ReportError(Int32 code, const WideString& fileName);
   bool MainCancel() const { return FMainCancel; }
   void ClearCancel() { FMainCancel = false; }
+
+  // The engine calls back on threads of its own; these raise the events on
+  // the thread that called the running operation. Progress goes without
+  // waiting, the latest report replacing one not yet delivered; every other
+  // event and question waits for its handler, in the engine's order.
+  void RaiseProgress(const WideString& file, Int64 filePosArc, Int64 filePosFile);
+  void RaisePreProgress(Int64 maxProgress);
+  void RaiseAddfile(const WideString& file, Int64 size);
+  void RaiseExtractfile(const WideString& file, Int64 size);
+  void RaiseSetAddName(UInt32 index, WideString& name);
+  void RaiseSetExtractName(UInt32 index, WideString& name);
+  bool RaiseExtractOverwrite(const WideString& file);
+  // Runs any other question on the caller's thread, the engine waiting.
+  void Ask(const std::function<void()>& question);
   // Where a stream object copies its last error when it is destroyed.
   Int32* LastErrorLocation() { return &FLastError; }
 
@@ -167,6 +183,9 @@ class TSevenZip {
   WideString AddBackslash(const WideString& path) const;
   void ClearVolumeNames() { FNamesOfVolumesWritten.clear(); }
   void ReleaseEngine();
+  // Runs one engine call on a worker thread while this thread delivers its
+  // events; rethrows here an error kept on any thread during the call.
+  HRESULT RunEngine(const std::function<HRESULT()>& call);
   void AddMaskDirectory(TMyArchiveUpdateCallback& callback, const WideString& directory);
   void ScanDirectory(TMyArchiveUpdateCallback& callback, const WideString& directory, const WideString& filter);
   void GatherEntry(TMyArchiveUpdateCallback& callback, const WideString& entry);
@@ -177,7 +196,7 @@ class TSevenZip {
   void ListItem(UInt32 index);
   bool BuildSelection(std::vector<UInt32>& selection, Int64& total);
 
-  Int32 FErrCode = 0;
+  std::atomic<Int32> FErrCode = 0;
   Int32 FLastError = 0;
   HWND FHandle = nullptr;
   WideString FExtrBaseDir;
@@ -197,7 +216,8 @@ class TSevenZip {
   TLZMAStrength FLZMAStrength = 0;
   TPPMDSize FPPMDSize = 10;
   TPPMDMem FPPMDMem = 30;
-  bool FMainCancel = false;
+  std::atomic<bool> FMainCancel = false;
+  TEngineRelay* FRelay = nullptr;
   HMODULE F7zaLibh = nullptr;
   TCreateObjectFunc FCreateObject = nullptr;
   Int32 FVolumeSize = 0;

@@ -5,7 +5,6 @@
 #include "platform/FileApi.h"
 #include "platform/FindApi.h"
 #include "platform/LastError.h"
-#include "sevenzip/EngineGuard.h"
 #include "sevenzip/EngineLibrary.h"
 #include "sevenzip/InterfaceRef.h"
 #include "sevenzip/PathUtils.h"
@@ -79,15 +78,14 @@ Int32 TSevenZip::Add() {
   const UInt32 count = Ffiles.Count;
   for (UInt32 i = 0; i < count; ++i) GatherEntry(*created, Ffiles.WStrings[i]);
   created->TrimEntries();
-  if (OnPreProgress) OnPreProgress(this, created->TotalSize());
+  RaisePreProgress(created->TotalSize());
 
   TInterfaceRef<IOutStream> output(OpenAddOutput());
   if (!output) return -1;
   SetCompressionProperties();
   Int32 result = -1;
   if (created->EntryCount() > 0) {
-    result = outA->UpdateItems(output.Get(), created->EntryCount(), callback.Get());
-    RethrowEngineError();
+    result = RunEngine([&] { return outA->UpdateItems(output.Get(), created->EntryCount(), callback.Get()); });
   } else {
     ReportError(CodeNoFilesToAdd, u"");
   }

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "sevenzip/ArchiveGuard.h"
-#include "sevenzip/EngineGuard.h"
 #include "sevenzip/ExtractCallback.h"
 #include "sevenzip/InterfaceRef.h"
 #include "sevenzip/ItemProperties.h"
@@ -16,16 +15,15 @@ Int32 TSevenZip::Extract(bool TestArchive) {
   std::vector<UInt32> selection;
   Int64 total = 0;
   if (!BuildSelection(selection, total)) return -1;
-  if (total > 0 && OnPreProgress) OnPreProgress(this, total);
+  if (total > 0) RaisePreProgress(total);
   std::sort(selection.begin(), selection.end());
   auto* created = new TMyArchiveExtractCallback(this, inA, AddBackslash(FExtrBaseDir), Ffiles.Count);
   created->AddRefOf();
   TInterfaceRef<IArchiveExtractCallback> callback(created);
   const UInt32 count = Ffiles.Count == 0 ? static_cast<UInt32>(-1) : Ffiles.Count;
-  const HRESULT result =
-      inA->Extract(selection.empty() ? nullptr : selection.data(), count, TestArchive ? 1 : 0, callback.Get());
-  RethrowEngineError();
-  return result;
+  return RunEngine([&] {
+    return inA->Extract(selection.empty() ? nullptr : selection.data(), count, TestArchive ? 1 : 0, callback.Get());
+  });
 }
 
 bool TSevenZip::BuildSelection(std::vector<UInt32>& selection, Int64& total) {

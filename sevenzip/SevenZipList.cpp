@@ -1,6 +1,5 @@
 // The read side short of extraction: opening, listing and lookup.
 #include "sevenzip/ArchiveGuard.h"
-#include "sevenzip/EngineGuard.h"
 #include "sevenzip/InterfaceRef.h"
 #include "sevenzip/ItemProperties.h"
 #include "sevenzip/OpenCallback.h"
@@ -35,8 +34,7 @@ bool TSevenZip::OpenArchive() {
   auto* callback = new TMyArchiveOpenCallback(this);
   callback->AddRefOf();
   TInterfaceRef<IArchiveOpenCallback> openCallback(callback);
-  const HRESULT result = inA->Open(stream.Get(), nullptr, openCallback.Get());
-  RethrowEngineError();
+  const HRESULT result = RunEngine([&] { return inA->Open(stream.Get(), nullptr, openCallback.Get()); });
   const UInt64 flags = GetArchiveNumber(inA, kpidErrorFlags) | GetArchiveNumber(inA, kpidWarningFlags);
   if (result == S_OK && flags == 0) return true;
   ReportError(OpenFailureCode(reader->IsOpen(), callback->PasswordAsked(), flags), FSevenZipFileName);
@@ -83,8 +81,7 @@ Int32 TSevenZip::GetIndexByFilename(const WideString& FileToExtract) {
   TInterfaceRef<IInStream> stream(reader);
   const TCloseOnExit closeOnExit{this, inA, false};
   inA->Close();
-  inA->Open(stream.Get(), nullptr, nullptr);
-  RethrowEngineError();
+  RunEngine([&] { return inA->Open(stream.Get(), nullptr, nullptr); });
   return FindItemIndex(FileToExtract);
 }
 

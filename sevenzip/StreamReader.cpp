@@ -161,7 +161,7 @@ bool TMyStreamReader::OpenVolume(Int32 Index) {
   while (!OpenEntry(entry)) {
     if (FOnOpenVolume) {
       bool cancel = false;
-      FOnOpenVolume(entry.Name, entry.OnRemovableDrive, cancel);
+      OnCallerThread([&] { FOnOpenVolume(entry.Name, entry.OnRemovableDrive, cancel); });
       if (cancel) {
         entry.Name.clear();
         return false;
@@ -196,7 +196,21 @@ bool TMyStreamReader::OpenLastVolume() {
   }
 }
 
+void TMyStreamReader::OnCallerThread(const std::function<void()>& question) {
+  if (FSevenZip) {
+    FSevenZip->Ask(question);
+  } else {
+    question();
+  }
+}
+
 bool TMyStreamReader::BrowseForFile(const WideString& Title, WideString& Name) {
+  bool chosen = false;
+  OnCallerThread([&] { chosen = ChooseFile(Title, Name); });
+  return chosen;
+}
+
+bool TMyStreamReader::ChooseFile(const WideString& Title, WideString& Name) {
   try {
     const WideString file = WideExtractFileName(Name);
     const WideString stem = file.substr(0, file.size() - WideExtractFileExt(Name).size());

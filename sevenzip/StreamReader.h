@@ -3,6 +3,8 @@
 // buffered: each request becomes direct positioned reads.
 #pragma once
 
+#include <functional>
+
 #include "sevenzip/InterfacedObject.h"
 #include "sevenzip/SevenZip.h"
 #include "sevenzip/StreamFiles.h"
@@ -32,6 +34,9 @@ class TMyStreamReader : public TInterfaced<IInStream, IStreamGetSize> {
   IUnknown* FindInterface(REFIID iid) override;
 
  private:
+  // Runs a question to the user on the thread that called the owner's operation.
+  void OnCallerThread(const std::function<void()>& question);
+  bool ChooseFile(const WideString& Title, WideString& Name);
   HRESULT ReadSingle(BYTE* data, UInt32 size, UInt32* processed);
   HRESULT ReadVolumes(BYTE* data, UInt32 size, UInt32* processed);
   WideString VolumeNameOf(Int32 index) const;

@@ -51,12 +51,12 @@ HRESULT TMyArchiveUpdateCallback::SetTotal(UInt64) { return S_OK; }
 
 HRESULT TMyArchiveUpdateCallback::SetCompleted(const UInt64* completeValue) {
   return EngineGuard([&] {
-    if (FProgressFilePos == 0 && FSevenZip->OnAddfile) FSevenZip->OnAddfile(FSevenZip, FProgressFile, FprogressFileSize);
+    if (FProgressFilePos == 0) FSevenZip->RaiseAddfile(FProgressFile, FprogressFileSize);
     // A report without a value counts as no progress.
     const Int64 complete = completeValue ? static_cast<Int64>(*completeValue) : FLastPos;
     FProgressFilePos += complete - FLastPos;
     FLastPos = complete;
-    if (FSevenZip->OnProgress) FSevenZip->OnProgress(FSevenZip, FProgressFile, complete, FProgressFilePos);
+    FSevenZip->RaiseProgress(FProgressFile, complete, FProgressFilePos);
     if (!FSevenZip->MainCancel()) return S_OK;
     FSevenZip->ReportError(CodeUserCanceled, FProgressFile);
     return S_FALSE;
@@ -74,7 +74,7 @@ HRESULT TMyArchiveUpdateCallback::GetUpdateItemInfo(UInt32, Int32* newData, Int3
 WideString TMyArchiveUpdateCallback::StoredName(UInt32 index) {
   WideString s = Files[index];
   if (!RootDir.empty() && WideUpperCase(s.substr(0, RootDir.size())) == RootDir) s.erase(0, RootDir.size());
-  if (FSevenZip->OnSetAddName) FSevenZip->OnSetAddName(FSevenZip, index, s);
+  FSevenZip->RaiseSetAddName(index, s);
   if (s.size() >= 2 && s[1] == u':' && IsAsciiLetter(s[0])) {
     if (FSevenZip->AddOptions().Has(AddIncludeDriveLetter)) {
       s.erase(1, 1);
