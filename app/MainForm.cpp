@@ -1,7 +1,9 @@
 #include "app/MainForm.h"
 
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include "app/Application.h"
 #include "app/Glyph.h"
@@ -15,6 +17,7 @@
 #include "profile/ProfileBackup.h"
 #include "profile/ProfileImport.h"
 #include "profile/ProfileRestore.h"
+#include "profile/ProfileSwap.h"
 #include "sevenzip/PathUtils.h"
 
 namespace {
@@ -59,26 +62,6 @@ int ShiftFor(Int64 total) {
   return shift;
 }
 
-// Disables a job's button with "Running..." and gives it back its caption
-// however the job ends.
-class TRunningButton {
- public:
-  TRunningButton(QPushButton* button, QString caption) : FButton(button), FCaption(std::move(caption)) {
-    FButton->setEnabled(false);
-    FButton->setText("Running...");
-  }
-  ~TRunningButton() {
-    FButton->setText(FCaption);
-    FButton->setEnabled(true);
-  }
-  TRunningButton(const TRunningButton&) = delete;
-  TRunningButton& operator=(const TRunningButton&) = delete;
-
- private:
-  QPushButton* FButton;
-  QString FCaption;
-};
-
 void ShowBox(const WideString& text, const WideString& caption, UINT icon) {
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);
 }
@@ -96,7 +79,41 @@ bool AskToOverwriteProfile() {
                      MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
+const WideString BackupRunningQuestion =
+    u"A backup is running. Stop it and close the tool?\r\nAn earlier backup file of the same name stays as it was.";
+const WideString RestoreRunningQuestion =
+    u"A restore is running. Stop it and close the tool?\r\nThe profile stays as it was.";
+const WideString ImportRunningQuestion = u"An import is running. Close the tool when it has ended?";
+
 }  // namespace
+
+// One profile job: its button shows "Running..." and every button that
+// touches the profile or starts the browser is disabled until the job has
+// ended, however it ends; a close asked for during the job happens then.
+class TForm1::TProfileJob {
+ public:
+  TProfileJob(TForm1* form, QPushButton* button, WideString question, std::function<void()> stop)
+      : FForm(form), FButton(button), FCaption(button->text()) {
+    FForm->FJobQuestion = std::move(question);
+    FForm->FStopJob = std::move(stop);
+    FForm->SetProfileButtonsEnabled(false);
+    FButton->setText("Running...");
+  }
+  ~TProfileJob() {
+    FButton->setText(FCaption);
+    FForm->SetProfileButtonsEnabled(true);
+    FForm->FJobQuestion.clear();
+    FForm->FStopJob = nullptr;
+    if (FForm->FCloseAfterJob) QTimer::singleShot(0, FForm, &QWidget::close);
+  }
+  TProfileJob(const TProfileJob&) = delete;
+  TProfileJob& operator=(const TProfileJob&) = delete;
+
+ private:
+  TForm1* FForm;
+  QPushButton* FButton;
+  QString FCaption;
+};
 
 void TClickLabel::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
@@ -250,11 +267,29 @@ void TForm1::showEvent(QShowEvent* event) {
   RunGuarded([this] { FormShow(); });
 }
 
+// An interrupted restore is put right before anything else; copies it
+// cannot choose between are kept and named.
 void TForm1::FormShow() {
+  const TRecovery recovery = RecoverInterruptedSwap(ProfileDirectory());
+  if (!recovery.Settled) ShowBox(recovery.Report, u"Warning", MB_ICONWARNING);
   if (IsProcessRunning(u"chrome.exe", false))
     ShowBox(u"Please close all running browser instances before you continue!", u"Warning", MB_ICONWARNING);
   CheckBox1->setChecked(PrivacyFlagExists(FToolDirectory));
   PageControl1->setTabText(PageControl1->indexOf(TabSheet4), "Import");
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (FJobQuestion.empty()) return QWidget::closeEvent(event);
+  event->ignore();
+  if (FCloseAfterJob) return;
+  if (MessageBoxW(nullptr, FJobQuestion.c_str(), u"Warning", MB_YESNO | MB_ICONWARNING) != IDYES || !FStopJob) return;
+  FCloseAfterJob = true;
+  FStopJob();
+}
+
+void TForm1::SetProfileButtonsEnabled(bool enabled) {
+  for (QPushButton* button : {BitBtn1, BitBtn2, Button3, Button5, Button1, DefaultBrowserButton})
+    button->setEnabled(enabled);
 }
 
 void TForm1::Button2Click() {
@@ -287,7 +322,7 @@ void TForm1::BitBtn1Click() {
   if (text.empty()) return;
   const int strength = ComboBox1->currentIndex();
   if (strength >= 0 && strength <= 3) SevenZip1->SetLZMACompressStrength(static_cast<TCompressStrength>(strength));
-  const TRunningButton running(BitBtn1, "Start Backup");
+  const TProfileJob job(this, BitBtn1, BackupRunningQuestion, [this] { SevenZip1->Cancel(); });
   if (CheckBox2->isChecked()) ShellDeleteFiles(ProfileDirectory() + u"\\Default\\Cache\\*.*");
   const TArchiveName archive = CleanArchiveName(text);
   if (archive.DirectoryMissing) {
@@ -305,18 +340,20 @@ void TForm1::BitBtn2Click() {
   if (MessageBoxW(nullptr, u"Any existing profile data will be overwritten. Continue?", u"Warning",
                   MB_YESNO | MB_ICONWARNING) != IDYES)
     return;
-  const TRunningButton running(BitBtn2, "Start Restore");
+  const TProfileJob job(this, BitBtn2, RestoreRunningQuestion, [this] { SevenZip2->Cancel(); });
   const TJobResult result = RestoreProfile(*SevenZip2, ProfileDirectory(), CleanArchiveName(text).Name);
   ShowOutcome(result, u"Restore process is complete!");
 }
 
 void TForm1::Button3Click() {
   if (!AskToOverwriteProfile()) return;
+  const TProfileJob job(this, Button3, ImportRunningQuestion, [] {});
   ShowOutcome(ImportFromChrome(ProfileDirectory()), u"Import complete!");
 }
 
 void TForm1::Button5Click() {
   if (!AskToOverwriteProfile()) return;
+  const TProfileJob job(this, Button5, ImportRunningQuestion, [] {});
   ShowOutcome(ImportFromInstallation(ProfileDirectory()), u"Import complete!");
 }
 

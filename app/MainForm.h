@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "app/About.h"
@@ -92,8 +93,13 @@ class TForm1 : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // While a profile job runs, closing asks whether to stop it; the window
+  // closes only after the job has ended and its box was seen.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  class TProfileJob;
+
   void CreatePages();
   void CreateConfigurationPage();
   void CreateSyncPage();
@@ -118,11 +124,18 @@ class TForm1 : public QWidget {
   void Label9Click();
   void DefaultBrowserButtonClick();
 
+  // The buttons that touch the profile or start the browser: one such job at a time.
+  void SetProfileButtonsEnabled(bool enabled);
   void StartProgress(QProgressBar* bar, int& shift, Int64 maximum);
   void ShowProgress(QProgressBar* bar, int shift, Int64 position);
 
   WideString FToolDirectory;
   bool FShown = false;
+  // The running profile job: the question asked when the window is closed
+  // during it, and how to stop it. No question means no job runs.
+  WideString FJobQuestion;
+  std::function<void()> FStopJob;
+  bool FCloseAfterJob = false;
   // Totals of 2^31 and more are shown shifted right by these many bits.
   int FProgressShift1 = 0;
   int FProgressShift2 = 0;

@@ -40,7 +40,7 @@ WideString TJobLog::Describe(const WideString& archive) const {
       case CodeUnsafeName:
         return u"The backup " + archive + u" holds an entry that would be written outside the profile: " +
                problem.File;
-      case CodeUserCanceled: return u"The job was cancelled.";
+      case CodeUserCanceled: return u"The job was stopped before it ended.";
       default: return ErrorMessage(problem.Code) + u": " + problem.File;
     }
   }

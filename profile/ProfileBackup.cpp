@@ -27,7 +27,8 @@ void RemoveLeftoverPartials(const WideString& archiveName) {
 WideString PartialArchiveName(const WideString& archiveName) { return archiveName + PartialExtension; }
 
 TJobResult BackupProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName) {
-  RecoverInterruptedSwap(profileDirectory);
+  const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
+  if (!recovery.Settled) return {false, recovery.Report};
   RemoveLeftoverPartials(archiveName);
   const WideString partial = PartialArchiveName(archiveName);
   TJobLog log(zip);

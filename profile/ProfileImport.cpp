@@ -3,6 +3,7 @@
 #include "platform/FileApi.h"
 #include "platform/ShellApi.h"
 #include "profile/HostServices.h"
+#include "profile/ProfileSwap.h"
 #include "sevenzip/PathUtils.h"
 
 namespace {
@@ -29,6 +30,8 @@ WideString ChromeUserDataDirectory() { return GetSpecialFolderPath(CSIDL_LOCAL_A
 WideString InstalledUserDataDirectory() { return GetSpecialFolderPath(CSIDL_LOCAL_APPDATA) + u"\\Chromium\\UserDa~1"; }
 
 TJobResult ImportFromChrome(const WideString& profileDirectory) {
+  const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
+  if (!recovery.Settled) return {false, recovery.Report};
   const WideString source = ChromeUserDataDirectory();
   bool anyFound = false;
   for (const TImportedFile& file : ChromeFiles) {
@@ -42,6 +45,8 @@ TJobResult ImportFromChrome(const WideString& profileDirectory) {
 }
 
 TJobResult ImportFromInstallation(const WideString& profileDirectory) {
+  const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
+  if (!recovery.Settled) return {false, recovery.Report};
   const WideString source = InstalledUserDataDirectory();
   if (!HoldsProfile(source))
     return {false, u"No installed Orvo profile was found in " + source + u". The profile was left as it was."};

@@ -17,7 +17,8 @@ WideString NotOpened(const WideString& archive, const WideString& described) {
 }  // namespace
 
 TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName) {
-  RecoverInterruptedSwap(profileDirectory);
+  const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
+  if (!recovery.Settled) return {false, recovery.Report};
   const WideString staging = StagingDirectory(profileDirectory);
   if (!CreateDirectoryW(staging.c_str(), nullptr))
     return {false, u"The folder " + staging + u" could not be created: " + SystemErrorText(static_cast<Int32>(GetLastError()))};

@@ -1,10 +1,12 @@
 #include "profile/ProfileSwap.h"
 
 #include "platform/FileApi.h"
+#include "profile/FolderSummary.h"
 #include "profile/HostServices.h"
-#include "sevenzip/PathUtils.h"
 
 namespace {
+
+const WideString CompleteMark = u"\\.orvo-restore-complete";
 
 WideString ReadyDirectory(const WideString& profile) { return profile + u".orvo-ready"; }
 WideString OldDirectory(const WideString& profile) { return profile + u".orvo-old"; }
@@ -19,33 +21,70 @@ void RemoveIfPresent(const WideString& path) {
   if (Exists(path)) ShellDeleteFiles(path);
 }
 
+bool Mark(const WideString& tree) {
+  const HANDLE file = CreateFileW((tree + CompleteMark).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  static constexpr char Text[] = "Every item of this restored profile arrived and was flushed.\n";
+  DWORD written = 0;
+  const bool ok = WriteFile(file, Text, sizeof Text - 1, &written, nullptr) && written == sizeof Text - 1;
+  return CloseHandle(file) && ok;
+}
+
+bool IsMarked(const WideString& tree) { return Exists(tree + CompleteMark); }
+
+void Unmark(const WideString& tree) { DeleteFileW((tree + CompleteMark).c_str()); }
+
+WideString KeptReport(const WideString& profile) {
+  WideString report =
+      u"A restore was interrupted, and the tool cannot tell which copy of the profile you want. Nothing was "
+      u"deleted:";
+  const WideString ready = ReadyDirectory(profile), old = OldDirectory(profile);
+  if (Exists(ready)) report += u"\r\n\r\n" + ready + u" holds the restored profile: " + DescribeFolder(ready) + u".";
+  if (Exists(old))
+    report += u"\r\n\r\n" + old + u" holds the profile from before the restore: " + DescribeFolder(old) + u".";
+  if (Exists(profile))
+    report += u"\r\n\r\n" + profile + u" holds what was written there since: " + DescribeFolder(profile) + u".";
+  return report + u"\r\n\r\nClose the browser, keep the copy you want under the name " + profile +
+         u" and remove the others. Until then no backup, restore or import is started.";
+}
+
 }  // namespace
 
 WideString StagingDirectory(const WideString& profileDirectory) { return profileDirectory + u".orvo-restore"; }
 
-void RecoverInterruptedSwap(const WideString& profileDirectory) {
+TRecovery RecoverInterruptedSwap(const WideString& profileDirectory) {
+  const WideString ready = ReadyDirectory(profileDirectory), old = OldDirectory(profileDirectory);
+  RemoveIfPresent(StagingDirectory(profileDirectory));
   if (!Exists(profileDirectory)) {
-    if (Exists(OldDirectory(profileDirectory))) {
-      Move(OldDirectory(profileDirectory), profileDirectory);
-    } else if (Exists(ReadyDirectory(profileDirectory))) {
-      Move(ReadyDirectory(profileDirectory), profileDirectory);
+    if (Exists(ready)) {
+      Move(ready, profileDirectory);
+    } else if (Exists(old)) {
+      Move(old, profileDirectory);
     }
   }
-  for (const WideString& leftover : {StagingDirectory(profileDirectory), ReadyDirectory(profileDirectory),
-                                     OldDirectory(profileDirectory)})
-    RemoveIfPresent(leftover);
+  if (IsMarked(profileDirectory)) {
+    RemoveIfPresent(old);
+    if (!Exists(old)) Unmark(profileDirectory);
+  }
+  if (!Exists(ready) && !Exists(old)) return {true, u""};
+  return {false, KeptReport(profileDirectory)};
 }
 
 bool SwapInStaging(const WideString& profileDirectory) {
-  const WideString ready = ReadyDirectory(profileDirectory);
-  const WideString old = OldDirectory(profileDirectory);
-  if (!Move(StagingDirectory(profileDirectory), ready)) return false;
+  const WideString staging = StagingDirectory(profileDirectory);
+  const WideString ready = ReadyDirectory(profileDirectory), old = OldDirectory(profileDirectory);
+  if (!Mark(staging) || !Move(staging, ready)) return false;
   const bool hadProfile = Exists(profileDirectory);
-  if (hadProfile && !Move(profileDirectory, old)) return false;
+  if (hadProfile && !Move(profileDirectory, old)) {
+    Move(ready, staging);
+    return false;
+  }
   if (!Move(ready, profileDirectory)) {
     if (hadProfile) Move(old, profileDirectory);
+    Move(ready, staging);
     return false;
   }
   RemoveIfPresent(old);
+  Unmark(profileDirectory);
   return true;
 }

@@ -1,15 +1,26 @@
-// The restore unpacks into a directory beside the profile and swaps it in
-// only when it is complete, so that the old or the new profile is always
-// whole on disk. Between the two renames of the swap both exist under the
-// names below; a job that finds them after a crash puts the old one back.
+// A restore unpacks into a directory beside the profile and swaps it in only
+// when it is complete, so that the old or the new profile is always whole on
+// disk. The swap: the complete staging directory is marked and becomes
+// PROFILE.orvo-ready (flushed); the profile becomes PROFILE.orvo-old; the
+// ready tree becomes the profile; the old one is deleted; the mark goes.
+// Recovery after a crash deletes a whole copy only when the mark proves the
+// profile in place to be the restored one.
 #pragma once
 
 #include "platform/WinTypes.h"
 
 WideString StagingDirectory(const WideString& profileDirectory);
-// Puts an interrupted swap right and removes what a crashed job left beside
-// the profile.
-void RecoverInterruptedSwap(const WideString& profileDirectory);
+
+// What recovery left: settled, or copies it kept because it could not tell
+// which one the user wants, described for a message box.
+struct TRecovery {
+  bool Settled;
+  WideString Report;
+};
+
+// Finishes or undoes an interrupted swap and removes an unfinished staging
+// directory. Jobs must not touch the profile while it is not settled.
+TRecovery RecoverInterruptedSwap(const WideString& profileDirectory);
 // Makes the complete staging directory the profile; false (with the old
-// profile in place) when a rename fails.
+// profile in place and the staging directory as it was) when a rename fails.
 bool SwapInStaging(const WideString& profileDirectory);

@@ -2,7 +2,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <QTimer>
 #include <csignal>
 #include <filesystem>
 
@@ -56,7 +55,7 @@ void MakeLargeProfile(const TTempDir& dir) {
       dir.Write(path + "/f_" + std::to_string(file), CompressibleData(static_cast<std::size_t>(file * 37), folder));
   }
   dir.MakeDirectory("Profile/Default/IndexedDB/empty");
-  dir.Write("Profile/Default/big.bin", std::string(200 << 20, 'z'));
+  dir.Write("Profile/Default/big.bin", std::string(24 << 20, 'z'));
 }
 
 }  // namespace
@@ -252,29 +251,4 @@ TEST_F(Jobs, TheBarScalesTotalsBeyondItsRange) {
   EXPECT_EQ(Form->ProgressBar1->value(), Form->ProgressBar1->maximum() / 2);
   Form->SevenZip1Progress(5LL << 30);
   EXPECT_EQ(Form->ProgressBar1->value(), Form->ProgressBar1->maximum());
-}
-
-TEST_F(Jobs, ARestoreCanRunInsideABackup) {
-  Dir.Write("Profile/data", CompressibleData(3 << 20, 2));
-  ShowForm();
-  Backup("first.7z");
-  ASSERT_EQ(LastBoxText(), "Backup complete!");
-  UI.Boxes.clear();
-  bool nested = false;
-  Form->SevenZip1->OnProgress = [&](TSevenZip*, const WideString&, Int64 position, Int64) {
-    Form->SevenZip1Progress(position);
-    if (nested) return;
-    nested = true;
-    Form->PageControl1->setCurrentWidget(Form->TabSheet5);
-    UI.BoxAnswers.push_back(IDYES);
-    Type(Form->RestoreFileName, Dir.Host("first.7z"));
-    QTimer::singleShot(0, Form->BitBtn2, [this] { Press(Form->BitBtn2); });
-  };
-  Backup("second.7z", 1);
-  ASSERT_TRUE(nested);
-  std::vector<WideString> texts;
-  for (const auto& box : UI.Boxes) texts.push_back(box.Caption + u": " + box.Text);
-  EXPECT_NE(std::find(texts.begin(), texts.end(), u"Info: Restore process is complete!"), texts.end());
-  EXPECT_EQ(UI.Boxes.back().Caption, u"Info") << LastBoxText();
-  ExpectButtonsFree();
 }

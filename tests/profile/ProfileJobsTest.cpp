@@ -22,15 +22,17 @@ TEST(ArchiveName, CleaningFollowsItsTable) {
   EXPECT_EQ(missing.Directory, dir.System("missing") + u"\\");
 }
 
-TEST(ProfileSwap, AnInterruptedSwapPutsTheOldProfileBack) {
+TEST(ProfileSwap, ASwapThatCannotRenameLeavesBothTreesWhereTheyWere) {
   TTempDir dir;
   const WideString profile = dir.System("Profile");
-  dir.MakeDirectory("Profile.orvo-old/Default");
-  dir.Write("Profile.orvo-old/Default/History", "old");
-  dir.MakeDirectory("Profile.orvo-ready/Default");
-  RecoverInterruptedSwap(profile);
-  EXPECT_EQ(dir.Read("Profile/Default/History"), "old");
-  EXPECT_FALSE(dir.Exists("Profile.orvo-old"));
+  dir.MakeDirectory("Profile");
+  dir.Write("Profile/old", "old");
+  dir.MakeDirectory("Profile.orvo-restore");
+  dir.Write("Profile.orvo-restore/new", "new");
+  dir.MakeDirectory("Profile.orvo-old/in-the-way");
+  EXPECT_FALSE(SwapInStaging(profile));
+  EXPECT_EQ(dir.Read("Profile/old"), "old");
+  EXPECT_EQ(dir.Read("Profile.orvo-restore/new"), "new");
   EXPECT_FALSE(dir.Exists("Profile.orvo-ready"));
 }
 
@@ -45,8 +47,9 @@ TEST(ProfileSwap, ACompletedSwapLeavesOnlyTheNewProfile) {
   EXPECT_EQ(dir.Read("Profile/new"), "new");
   EXPECT_FALSE(dir.Exists("Profile/old"));
   EXPECT_FALSE(dir.Exists("Profile.orvo-old"));
+  EXPECT_FALSE(dir.Exists("Profile/.orvo-restore-complete"));
   dir.MakeDirectory("Profile.orvo-restore/half");
-  RecoverInterruptedSwap(profile);
+  EXPECT_TRUE(RecoverInterruptedSwap(profile).Settled);
   EXPECT_FALSE(dir.Exists("Profile.orvo-restore"));
   EXPECT_EQ(dir.Read("Profile/new"), "new");
 }

@@ -1,0 +1,150 @@
+// A restore interrupted at any point of its swap, found when the window
+// starts: nothing whole is lost, and copies the tool cannot choose between
+// are kept and named before any job runs.
+#include <filesystem>
+
+#include "tests/ArchiveFixtures.h"
+#include "tests/app/FormFixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The names the swap uses beside the profile.
+const std::string Staging = "Profile.orvo-restore";
+const std::string Ready = "Profile.orvo-ready";
+const std::string Old = "Profile.orvo-old";
+const std::string Mark = "/.orvo-restore-complete";
+
+class Recovery : public FormFixture {
+ protected:
+  void SetUp() override {
+    FormFixture::SetUp();
+    fs::remove_all(Dir.Host("Profile"));
+    MakeSampleTree(Dir, "old");
+    Dir.Write("old/Default/only-old", "old");
+    MakeSampleTree(Dir, "new");
+    Dir.Write("new/Default/only-new", "new");
+    OldTree = DescribeTree(Dir.Host("old"));
+    NewTree = DescribeTree(Dir.Host("new"));
+  }
+  // Puts a copy of a tree under a name, with the completeness mark or not.
+  void Place(const std::string& tree, const std::string& name, bool marked = false) {
+    fs::copy(Dir.Host(tree), Dir.Host(name), fs::copy_options::recursive);
+    if (marked) Dir.Write(name + Mark, "complete");
+  }
+  // What a browser started on a missing profile folder writes into it.
+  void BrowserRecreatesProfile() {
+    Dir.MakeDirectory("Profile/Default");
+    Dir.Write("Profile/Default/Preferences", "{\"fresh\":true}");
+  }
+  // Whether the folder holds the tree, the mark aside.
+  bool Holds(const std::string& name, const std::vector<std::string>& tree) {
+    if (!Dir.Exists(name)) return false;
+    auto lines = DescribeTree(Dir.Host(name));
+    std::erase_if(lines, [](const std::string& line) { return line.find(Mark.substr(1)) != std::string::npos; });
+    return lines == tree;
+  }
+  void ExpectSettledWith(const std::vector<std::string>& tree) {
+    EXPECT_TRUE(UI.Boxes.empty()) << LastBoxText();
+    EXPECT_TRUE(Holds("Profile", tree));
+    EXPECT_FALSE(Dir.Exists("Profile" + Mark));
+    for (const std::string& name : {Staging, Ready, Old}) EXPECT_FALSE(Dir.Exists(name)) << name;
+  }
+  // The box names every folder kept, and a backup is refused until the user chose.
+  void ExpectKeptAndNamed(const std::vector<std::string>& kept) {
+    ASSERT_EQ(UI.Boxes.size(), 1u);
+    EXPECT_EQ(UI.Boxes[0].Caption, u"Warning");
+    for (const std::string& name : kept) EXPECT_NE(LastBoxText().find(name), std::string::npos) << LastBoxText();
+    const auto before = DescribeTree(Dir.Host(""));
+    Form->PageControl1->setCurrentWidget(Form->TabSheet2);
+    Type(Form->BackupFileDir, Dir.Host("backup.7z"));
+    Press(Form->BitBtn1);
+    EXPECT_EQ(UI.Boxes.size(), 2u);
+    EXPECT_EQ(UI.Boxes.back().Text, UI.Boxes[0].Text);
+    EXPECT_EQ(DescribeTree(Dir.Host("")), before);
+  }
+
+  std::vector<std::string> OldTree, NewTree;
+};
+
+}  // namespace
+
+TEST_F(Recovery, AnUnfinishedStagingFolderGoes) {
+  Place("old", "Profile");
+  Place("new", Staging);
+  fs::remove_all(Dir.Host(Staging + "/Default"));
+  ShowForm();
+  ExpectSettledWith(OldTree);
+}
+
+TEST_F(Recovery, AStagingFolderWhoseSwapNeverBeganGoes) {
+  Place("old", "Profile");
+  Place("new", Staging, true);
+  ShowForm();
+  ExpectSettledWith(OldTree);
+}
+
+TEST_F(Recovery, AReadyTreeBesideTheUntouchedProfileIsKept) {
+  Place("old", "Profile");
+  Place("new", Ready, true);
+  ShowForm();
+  ExpectKeptAndNamed({Ready, "Profile"});
+  EXPECT_TRUE(Holds("Profile", OldTree));
+  EXPECT_TRUE(Holds(Ready, NewTree));
+}
+
+TEST_F(Recovery, BetweenTheRenamesTheReadyTreeIsSwappedIn) {
+  Place("old", Old);
+  Place("new", Ready, true);
+  ShowForm();
+  ExpectSettledWith(NewTree);
+}
+
+TEST_F(Recovery, AProfileABrowserRecreatedBetweenTheRenamesIsNoProof) {
+  Place("old", Old);
+  Place("new", Ready, true);
+  BrowserRecreatesProfile();
+  const auto browsers = DescribeTree(Dir.Host("Profile"));
+  ShowForm();
+  ExpectKeptAndNamed({Ready, Old, "Profile"});
+  EXPECT_TRUE(Holds(Old, OldTree));
+  EXPECT_TRUE(Holds(Ready, NewTree));
+  EXPECT_TRUE(Holds("Profile", browsers));
+}
+
+TEST_F(Recovery, AMarkedProfileProvesTheOldOneRedundant) {
+  Place("new", "Profile", true);
+  Place("old", Old);
+  fs::remove_all(Dir.Host(Old + "/Default/Cache"));
+  ShowForm();
+  ExpectSettledWith(NewTree);
+}
+
+TEST_F(Recovery, WithoutTheMarkAnOldCopyBesideTheProfileIsKept) {
+  Place("new", "Profile");
+  Place("old", Old);
+  ShowForm();
+  ExpectKeptAndNamed({Old, "Profile"});
+  EXPECT_TRUE(Holds(Old, OldTree));
+  EXPECT_TRUE(Holds("Profile", NewTree));
+}
+
+TEST_F(Recovery, AnOldCopyAloneComesBack) {
+  Place("old", Old);
+  ShowForm();
+  ExpectSettledWith(OldTree);
+}
+
+TEST_F(Recovery, ARestoreDoneThroughTheWindowLeavesNoMarkBehind) {
+  Place("new", "source");
+  RunCommand("cd '" + Dir.Host("source") + "' && 7z a '" + Dir.Host("new.7z") + "' .");
+  Place("old", "Profile");
+  ShowForm();
+  UI.BoxAnswers.push_back(IDYES);
+  Type(Form->RestoreFileName, Dir.Host("new.7z"));
+  Press(Form->BitBtn2);
+  EXPECT_EQ(LastBoxText(), "Restore process is complete!");
+  UI.Boxes.clear();
+  ExpectSettledWith(NewTree);
+}
