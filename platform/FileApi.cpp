@@ -14,15 +14,20 @@
 #include "platform/HostObject.h"
 #include "platform/HostStat.h"
 #include "platform/LastError.h"
+#include "platform/OpenFiles.h"
 
 namespace {
 
-// A file handle. A last-write time set through the handle stays the file's
-// time: it is applied at once and again when the handle is closed, after
-// whatever was written since.
+// A file handle, which holds its file open for the sharing rule. A
+// last-write time set through the handle stays the file's time: it is
+// applied at once and again when the handle is closed, after whatever was
+// written since.
 class TFileObject : public THostObject {
  public:
-  explicit TFileObject(int descriptor) : FDescriptor(descriptor) {}
+  TFileObject(int descriptor, const THeldFile& file) : FDescriptor(descriptor), FFile(file) { HoldFile(FFile); }
+  ~TFileObject() override { ReleaseFile(FFile); }
+  TFileObject(const TFileObject&) = delete;
+  TFileObject& operator=(const TFileObject&) = delete;
   int Descriptor() const override { return FDescriptor; }
   void KeepTimes(const timespec (&times)[2]) {
     FTimes[0] = times[0];
@@ -35,6 +40,7 @@ class TFileObject : public THostObject {
 
  private:
   int FDescriptor;
+  THeldFile FFile;
   bool FHasTimes = false;
   timespec FTimes[2] = {};
 };
@@ -90,6 +96,18 @@ bool IsCreatingDisposition(DWORD disposition) {
   return disposition == CREATE_NEW || disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
 }
 
+// Why an existing name cannot be opened as asked, before anything opens it:
+// only files and directories are opened (a FIFO or a device could block or
+// act on being opened), a directory never as a file, and a file this process
+// holds open is not created anew or written.
+DWORD RefusalOfExisting(const struct stat& st, DWORD access, DWORD disposition) {
+  if (!S_ISREG(st.st_mode)) return ERROR_ACCESS_DENIED;
+  if (disposition == CREATE_NEW) return ERROR_FILE_EXISTS;
+  const bool changes = (access & GENERIC_WRITE) || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+  if (changes && IsFileHeld({st.st_dev, st.st_ino})) return ERROR_SHARING_VIOLATION;
+  return ERROR_SUCCESS;
+}
+
 // Windows names a missing directory on the way differently from a missing file.
 DWORD MissingNameError(const std::string& path) {
   const auto slash = path.find_last_of('/');
@@ -111,23 +129,22 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
   if (!host) return INVALID_HANDLE_VALUE;
   struct stat before {};
   const bool existed = stat(host->c_str(), &before) == 0;
-  if (existed && S_ISDIR(before.st_mode)) {
-    FailWith(ERROR_ACCESS_DENIED);
-    return INVALID_HANDLE_VALUE;
-  }
-  if (existed && creationDisposition == CREATE_NEW) {
-    FailWith(ERROR_FILE_EXISTS);
+  const DWORD refusal = existed ? RefusalOfExisting(before, desiredAccess, creationDisposition) : ERROR_SUCCESS;
+  if (refusal != ERROR_SUCCESS) {
+    FailWith(refusal);
     return INVALID_HANDLE_VALUE;
   }
   const int fd = open(host->c_str(), OpenFlags(desiredAccess, creationDisposition), 0666);
-  if (fd < 0) {
+  struct stat opened {};
+  if (fd < 0 || fstat(fd, &opened) != 0) {
     FailForPath(*host);
+    if (fd >= 0) close(fd);
     return INVALID_HANDLE_VALUE;
   }
   if (IsCreatingDisposition(creationDisposition) && (!existed || creationDisposition == CREATE_ALWAYS))
     ApplyCreationMode(fd, flagsAndAttributes);
   SetLastError(existed && IsCreatingDisposition(creationDisposition) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
-  return new TFileObject(fd);
+  return new TFileObject(fd, {opened.st_dev, opened.st_ino});
 }
 
 BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED*) {

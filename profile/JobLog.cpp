@@ -2,18 +2,26 @@
 
 #include "platform/Exceptions.h"
 
-TJobLog::TJobLog(TSevenZip& zip) : FZip(zip), FSaved(zip.OnMessage) {
+TJobLog::TJobLog(TSevenZip& zip, const WideString& folder)
+    : FZip(zip), FFolder(folder + u"\\"), FSaved(zip.OnMessage) {
   zip.OnMessage = [this](TSevenZip*, Int32 code, const WideString&, const WideString& file) {
-    FProblems.push_back({code, file});
+    FProblems.push_back({code, file.starts_with(FFolder) ? file.substr(FFolder.size()) : file});
   };
 }
 
 TJobLog::~TJobLog() { FZip.OnMessage = FSaved; }
 
 std::vector<WideString> TJobLog::UnreadableFiles() const {
+  std::vector<WideString> files = FilesReportedWith(CodeFileNotFound);
+  const std::vector<WideString> unreadable = FilesReportedWith(CodeCouldNotReadFile);
+  files.insert(files.end(), unreadable.begin(), unreadable.end());
+  return files;
+}
+
+std::vector<WideString> TJobLog::FilesReportedWith(Int32 code) const {
   std::vector<WideString> files;
   for (const TReportedProblem& problem : FProblems)
-    if (problem.Code == CodeFileNotFound || problem.Code == CodeCouldNotReadFile) files.push_back(problem.File);
+    if (problem.Code == code) files.push_back(problem.File);
   return files;
 }
 
@@ -41,6 +49,9 @@ WideString TJobLog::Describe(const WideString& archive) const {
         return u"The backup " + archive + u" holds an entry that would be written outside the profile: " +
                problem.File;
       case CodeUserCanceled: return u"The job was stopped before it ended.";
+      case CodeItemSkipped:
+        return u"The backup " + archive + u" holds entries that cannot be restored:" +
+               ListOfFiles(FilesReportedWith(CodeItemSkipped));
       default: return ErrorMessage(problem.Code) + u": " + problem.File;
     }
   }

@@ -12,10 +12,11 @@ struct TReportedProblem {
 };
 
 // Collects the component's reports while it lives; the component's own
-// handler comes back afterwards.
+// handler comes back afterwards. Files below the job's folder are named
+// relative to it.
 class TJobLog {
  public:
-  explicit TJobLog(TSevenZip& zip);
+  TJobLog(TSevenZip& zip, const WideString& folder);
   ~TJobLog();
   TJobLog(const TJobLog&) = delete;
   TJobLog& operator=(const TJobLog&) = delete;
@@ -27,7 +28,10 @@ class TJobLog {
   WideString Describe(const WideString& archive) const;
 
  private:
+  std::vector<WideString> FilesReportedWith(Int32 code) const;
+
   TSevenZip& FZip;
+  WideString FFolder;
   T7zMessageEvent FSaved;
   std::vector<TReportedProblem> FProblems;
 };

@@ -31,7 +31,7 @@ TJobResult BackupProfile(TSevenZip& zip, const WideString& profileDirectory, con
   if (!recovery.Settled) return {false, recovery.Report};
   RemoveLeftoverPartials(archiveName);
   const WideString partial = PartialArchiveName(archiveName);
-  TJobLog log(zip);
+  TJobLog log(zip, profileDirectory);
   zip.SetSZFileName(partial);
   zip.SetAddRootDir(profileDirectory);
   zip.Files().Clear();

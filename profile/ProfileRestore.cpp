@@ -22,7 +22,7 @@ TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, co
   const WideString staging = StagingDirectory(profileDirectory);
   if (!CreateDirectoryW(staging.c_str(), nullptr))
     return {false, u"The folder " + staging + u" could not be created: " + SystemErrorText(static_cast<Int32>(GetLastError()))};
-  TJobLog log(zip);
+  TJobLog log(zip, staging);
   zip.Files().Clear();
   zip.SetExtrBaseDir(staging);
   zip.SetSZFileName(archiveName);

@@ -13,18 +13,39 @@ namespace {
 constexpr UInt32 UnixTypeMask = 0170000;
 constexpr UInt32 UnixLinkType = 0120000;
 
+constexpr UInt32 SpecialModeBits = 07000u << 16;
+
 // A read-only directory blocks writing into it on this host, unlike the
 // attribute on Windows: directories are created without it.
 WORD DirectoryAttributes(UInt32 attributes) {
   return static_cast<WORD>(attributes & 0xFFFF & ~FILE_ATTRIBUTE_READONLY);
 }
 
+// A stored Unix mode gives a file its permission bits only: set-user-ID,
+// set-group-ID and sticky bits are not restored, as the 7z command does.
+UInt32 FileAttributes(UInt32 attributes) { return attributes & ~SpecialModeBits; }
+
+// The directory an output file goes into. On this host ':' is a plain
+// character of a name, so only the backslash separates.
+WideString ItemDirectory(const WideString& path) {
+  const auto last = path.rfind(u'\\');
+  return last == WideString::npos ? WideString() : path.substr(0, last);
+}
+
+// How an item is named in a report when the engine gives it no name (an
+// empty stored name, or one too long for the engine).
+WideString UnnamedItem(UInt32 index) {
+  const std::string number = std::to_string(index);
+  return u"(unnamed item " + WideString(number.begin(), number.end()) + u")";
+}
+
 }  // namespace
 
+// ':' is a plain character on this host, so a name such as C:\x lands
+// inside the base like any other.
 bool IsUnsafeItem(const WideString& storedPath, UInt32 attributes) {
   if ((attributes & FILE_ATTRIBUTE_UNIX_EXTENSION) && ((attributes >> 16) & UnixTypeMask) == UnixLinkType) return true;
   if (!storedPath.empty() && (storedPath[0] == u'\\' || storedPath[0] == u'/')) return true;
-  if (storedPath.size() >= 2 && storedPath[1] == u':') return true;
   for (std::size_t start = 0; start <= storedPath.size();) {
     const auto end = std::min(storedPath.find(u'\\', start), storedPath.size());
     if (storedPath.compare(start, end - start, u"..") == 0) return true;
@@ -89,15 +110,23 @@ HRESULT TMyArchiveExtractCallback::GetStream(UInt32 index, ISequentialOutStream*
 }
 
 // Unsafe items are skipped and reported with their stored path: nothing is
-// ever created outside the extraction directory.
+// ever created outside the extraction directory. Every other item that is
+// left out is reported with its output path: deletion markers, and items
+// whose place is taken (a second item of a name, a file where a folder is)
+// without permission to replace it.
 HRESULT TMyArchiveExtractCallback::ExtractItem(UInt32 index, ISequentialOutStream** outStream) {
   const WideString stored = GetItemPath(FArchive, index);
   const UInt64 size = GetItemNumber(FArchive, index, kpidSize);
   const auto attributes = static_cast<UInt32>(GetItemNumber(FArchive, index, kpidAttrib));
+  const bool directory = IsDirectoryItem(FArchive, index, attributes);
   const FILETIME modified = GetItemTime(FArchive, index, kpidMTime);
   const bool noPath = FSevenzip->ExtractOptions().Has(ExtractNoPath);
   WideString path = FExtractDirectory + (noPath ? WideExtractFileName(stored) : stored);
   const WideString composed = path;
+  if (stored.empty() || GetItemFlag(FArchive, index, kpidIsAnti).value_or(false)) {
+    FSevenzip->ReportError(CodeItemSkipped, stored.empty() ? UnnamedItem(index) : composed);
+    return S_OK;
+  }
   DWORD existing = INVALID_FILE_ATTRIBUTES;
   if (IsUnsafeItem(stored, attributes) || ReachesThroughALink(path, existing)) {
     FSevenzip->ReportError(CodeUnsafeName, stored);
@@ -106,30 +135,40 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(UInt32 index, ISequentialOutStrea
   FSevenzip->RaiseSetExtractName(index, path);
   // Only the composed path was checked for links, not one a handler chose.
   const bool checked = path == composed;
-  const bool exists = checked ? existing != INVALID_FILE_ATTRIBUTES : WideFileExists(path);
-  if (!FSevenzip->ExtractOptions().Has(ExtractOverwrite) && exists && !FSevenzip->RaiseExtractOverwrite(path))
+  if (!checked) existing = GetFileAttributesW(path.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && !FSevenzip->ExtractOptions().Has(ExtractOverwrite) &&
+      !FSevenzip->RaiseExtractOverwrite(path)) {
+    // A handler's no is the caller's own choice; a folder already there for
+    // a folder item leaves nothing out.
+    if (!FSevenzip->OnExtractOverwrite && (!directory || !(existing & FILE_ATTRIBUTE_DIRECTORY)))
+      FSevenzip->ReportError(CodeItemSkipped, path);
     return S_OK;
+  }
   FProgressFile = path;
   FProgressFilePos = 0;
   FProgressFileSize = static_cast<Int64>(size);
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    ForceDirectories(path, DirectoryAttributes(attributes), checked);
+  if (directory) {
+    if (!ForceDirectories(path, DirectoryAttributes(attributes), checked))
+      FSevenzip->ReportError(CodeCouldNotCreateFile, composed);
     return S_OK;
   }
   if (--FFilestoextract == 0) FLastFileToExt = true;
-  ForceDirectories(WideExcludeTrailingBackslash(WideExtractFilePath(path)), DirectoryAttributes(attributes), checked);
-  return CreateOutput(path, composed, attributes, modified, outStream);
+  ForceDirectories(ItemDirectory(path), DirectoryAttributes(attributes), checked);
+  return CreateOutput(path, composed, FileAttributes(attributes), modified, outStream);
 }
 
 // Creates the directory and those above it unless this run has already
 // checked or made it. Once a checked path's directories are there, none of
 // them is a link, so later items below them need no further look at the disk.
-void TMyArchiveExtractCallback::ForceDirectories(const WideString& directory, WORD attributes, bool checked) {
-  if (FCheckedDirectories.contains(directory) || !WideForceDirectories(directory, attributes) || !checked) return;
+bool TMyArchiveExtractCallback::ForceDirectories(const WideString& directory, WORD attributes, bool checked) {
+  if (FCheckedDirectories.contains(directory)) return true;
+  if (!WideForceDirectories(directory, attributes)) return false;
+  if (!checked) return true;
   for (auto end = directory.find(u'\\', FExtractDirectory.size()); end != WideString::npos;
        end = directory.find(u'\\', end + 1))
     FCheckedDirectories.insert(directory.substr(0, end));
   FCheckedDirectories.insert(directory);
+  return true;
 }
 
 HRESULT TMyArchiveExtractCallback::CreateOutput(const WideString& path, const WideString& composed,

@@ -27,7 +27,7 @@ class TMyArchiveExtractCallback : public TInterfaced<ICryptoGetTextPassword, IAr
   HRESULT CreateOutput(const WideString& path, const WideString& composed, UInt32 attributes,
                        const FILETIME& modified, ISequentialOutStream** outStream);
   bool ReachesThroughALink(const WideString& path, DWORD& existing);
-  void ForceDirectories(const WideString& directory, WORD attributes, bool checked);
+  bool ForceDirectories(const WideString& directory, WORD attributes, bool checked);
 
   TSevenZip* FSevenzip;
   IInArchive* FArchive;
@@ -43,7 +43,6 @@ class TMyArchiveExtractCallback : public TInterfaced<ICryptoGetTextPassword, IAr
   std::unordered_set<WideString> FCheckedDirectories;
 };
 
-// A stored path that must never be written: absolute, with a drive prefix,
-// with a ".." component, or a symbolic link (the Unix link type in the
-// attribute word).
+// A stored path that must never be written: absolute, with a ".." component,
+// or a symbolic link (the Unix link type in the attribute word).
 bool IsUnsafeItem(const WideString& storedPath, UInt32 attributes);

@@ -48,6 +48,17 @@ FILETIME GetItemTime(IInArchive* archive, UInt32 index, PROPID propID) {
                    [](const PROPVARIANT& value) { return value.vt == VT_FILETIME ? value.filetime : FILETIME{0, 0}; });
 }
 
+std::optional<bool> GetItemFlag(IInArchive* archive, UInt32 index, PROPID propID) {
+  return ReadValue([&](PROPVARIANT* value) { archive->GetProperty(index, propID, value); },
+                   [](const PROPVARIANT& value) {
+                     return value.vt == VT_BOOL ? std::optional<bool>(value.boolVal != VARIANT_FALSE) : std::nullopt;
+                   });
+}
+
+bool IsDirectoryItem(IInArchive* archive, UInt32 index, UInt32 attributes) {
+  return GetItemFlag(archive, index, kpidIsDir).value_or((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+}
+
 UInt64 GetArchiveNumber(IInArchive* archive, PROPID propID) {
   return ReadValue([&](PROPVARIANT* value) { archive->GetArchiveProperty(propID, value); }, NumberOf);
 }

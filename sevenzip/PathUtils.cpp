@@ -99,7 +99,8 @@ bool WideForceDirectories(const WideString& path, WORD attributes) {
   const WideString directory = WideExcludeTrailingBackslash(path);
   if (WideDirectoryExists(directory)) return true;
   if (directory.size() < 3) return true;
-  if (WideExtractFilePath(directory) == directory) return true;
+  // A further backslash ends a root; a final ':' is part of a name on this host.
+  if (directory.back() == u'\\') return true;
   if (!WideForceDirectories(WideParentDir(directory), 0)) return false;
   const bool created = CreateDirectoryW(directory.c_str(), nullptr) != FALSE;
   if (created && attributes != 0) SetFileAttributesW(directory.c_str(), attributes);

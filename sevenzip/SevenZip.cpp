@@ -8,7 +8,7 @@
 #include "sevenzip/PathUtils.h"
 
 const WideString& ErrorMessage(Int32 code) {
-  static const std::array<WideString, 16> Messages = {
+  static const std::array<WideString, 17> Messages = {
       u"Success",
       u"File not found",
       u"Data Error",
@@ -25,6 +25,7 @@ const WideString& ErrorMessage(Int32 code) {
       u"Unsafe file name",
       u"Archive is damaged",
       u"Wrong password",
+      u"Item skipped",
   };
   static const WideString Unknown;
   return code >= 0 && code < static_cast<Int32>(Messages.size()) ? Messages[static_cast<std::size_t>(code)] : Unknown;

@@ -76,6 +76,7 @@ enum : Int32 {
   CodeUnsafeName = 13,
   CodeArchiveDamaged = 14,
   CodeWrongPassword = 15,
+  CodeItemSkipped = 16,
 };
 const WideString& ErrorMessage(Int32 code);
 
@@ -189,6 +190,7 @@ class TSevenZip {
   void AddMaskDirectory(TMyArchiveUpdateCallback& callback, const WideString& directory);
   void ScanDirectory(TMyArchiveUpdateCallback& callback, const WideString& directory, const WideString& filter);
   void GatherEntry(TMyArchiveUpdateCallback& callback, const WideString& entry);
+  void ReportUnsearchable(const WideString& directory);
   IOutStream* OpenAddOutput();
   void SetCompressionProperties();
   bool OpenArchive();

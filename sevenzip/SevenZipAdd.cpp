@@ -117,7 +117,8 @@ void TSevenZip::AddMaskDirectory(TMyArchiveUpdateCallback& callback, const WideS
   FILETIME time;
   DWORD attributes;
   WideGetFileInfo(path, size, time, attributes);
-  const std::size_t dropped = FRootDir.empty() ? 3 : FRootDir.size();
+  // Without a root the leading separator goes, as this host has no drive prefix.
+  const std::size_t dropped = FRootDir.empty() ? 1 : FRootDir.size();
   if (path.size() > dropped) callback.AddFileEntry(path.substr(dropped), time, attributes, size);
 }
 
@@ -127,7 +128,10 @@ void TSevenZip::ScanDirectory(TMyArchiveUpdateCallback& callback, const WideStri
                               const WideString& filter) {
   WIN32_FIND_DATAW data;
   const HANDLE search = FindFirstFileW((directory + u"*.*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return;
+  if (search == INVALID_HANDLE_VALUE) {
+    ReportUnsearchable(directory);
+    return;
+  }
   do {
     const WideString name = data.cFileName;
     if (name == u"." || name == u"..") continue;
@@ -139,8 +143,17 @@ void TSevenZip::ScanDirectory(TMyArchiveUpdateCallback& callback, const WideStri
       callback.AddFileEntry(directory + name, data.ftLastWriteTime, data.dwFileAttributes, SearchSize(data));
     }
   } while (!FMainCancel && FindNextFileW(search, &data));
+  if (!FMainCancel) ReportUnsearchable(directory);
   FindClose(search);
   for (const WideString& skipped : TakeUnrepresentableNames()) ReportError(CodeCouldNotReadFile, skipped);
+}
+
+// A folder that cannot be searched (or whose search breaks off) is named like
+// a file that cannot be read; an empty folder or the end of a search is none.
+void TSevenZip::ReportUnsearchable(const WideString& directory) {
+  const DWORD error = GetLastError();
+  if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES && error != ERROR_PATH_NOT_FOUND)
+    ReportError(CodeCouldNotReadFile, WideExcludeTrailingBackslash(directory));
 }
 
 IOutStream* TSevenZip::OpenAddOutput() {

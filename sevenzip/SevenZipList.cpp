@@ -67,7 +67,7 @@ void TSevenZip::ListItem(UInt32 index) {
   const UInt64 crc = GetItemNumber(inA, index, kpidCRC);
   const WideString method = GetItemString(inA, index, kpidMethod);
   const FILETIME modified = GetItemTime(inA, index, kpidMTime);
-  const bool isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const bool isDirectory = IsDirectoryItem(inA, index, attributes);
   Ffiles.AddString(isDirectory ? AddBackslash(path) : path);
   if (OnListfile)
     OnListfile(this, path, index, static_cast<Int64>(unpacked), static_cast<Int64>(packed), attributes & ~0x2000u,

@@ -7,10 +7,10 @@
 #include "sevenzip/ExecutableImage.h"
 #include "sevenzip/PathUtils.h"
 #include "sevenzip/SevenZip.h"
+#include "sevenzip/StartHeader.h"
 
 namespace {
 
-constexpr unsigned char Signature[6] = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C};
 constexpr Int64 ScanStart = 0x10000;
 constexpr UInt32 ScanLength = 0x14000;
 constexpr UInt32 CopyBlock = 0x20000;
@@ -57,17 +57,17 @@ bool TSevenZip::SFXCheck(const WideString& Fn) {
   const Int64 size = FileSeek64(file.Get(), FILE_END, 0);
   std::vector<unsigned char> buffer(ScanLength);
   const UInt32 read = ReadAt(file.Get(), ScanStart, buffer.data(), ScanLength);
-  for (UInt32 i = 0; read >= sizeof Signature && i <= read - sizeof Signature; ++i) {
-    if (std::memcmp(&buffer[i], Signature, sizeof Signature) == 0) {
+  for (UInt32 i = 0; read >= sizeof SevenZipSignature && i <= read - sizeof SevenZipSignature; ++i) {
+    if (std::memcmp(&buffer[i], SevenZipSignature, sizeof SevenZipSignature) == 0) {
       FIsSFX = true;
       FSFXOffset = ScanStart + i;
       return true;
     }
   }
   const Int64 candidate = ExecutableImageEnd(file.Get(), size);
-  unsigned char found[sizeof Signature];
+  unsigned char found[sizeof SevenZipSignature];
   if (candidate != size && ReadAt(file.Get(), candidate, found, sizeof found) == sizeof found &&
-      std::memcmp(found, Signature, sizeof Signature) == 0) {
+      std::memcmp(found, SevenZipSignature, sizeof SevenZipSignature) == 0) {
     FIsSFX = true;
     FSFXOffset = candidate;
     return true;
@@ -75,10 +75,13 @@ bool TSevenZip::SFXCheck(const WideString& Fn) {
   return false;
 }
 
+// A target that cannot be created (for one, the source itself, which this
+// process holds open) leaves its platform code in LastError.
 bool TSevenZip::ConvertSFXto7z(const WideString& Fn) {
   const THandle source(OpenForReading(Fn));
   FileSeek64(source.Get(), FILE_BEGIN, FSFXOffset);
   const THandle target(WideCreateFile(WideChangeFileExt(Fn, u".7z"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (source.IsOpen() && !target.IsOpen()) FLastError = static_cast<Int32>(GetLastError());
   return source.IsOpen() && target.IsOpen() && CopyRest(source.Get(), target.Get());
 }
 

@@ -6,7 +6,9 @@
 #include "platform/LastError.h"
 #include "platform/UserInterface.h"
 #include "sevenzip/EngineGuard.h"
+#include "sevenzip/ExecutableImage.h"
 #include "sevenzip/PathUtils.h"
+#include "sevenzip/StartHeader.h"
 
 namespace {
 
@@ -15,6 +17,18 @@ HANDLE OpenForReading(const WideString& name) {
 }
 
 Int32 LastErrorCode() { return static_cast<Int32>(GetLastError()); }
+
+// A volume's size from its directory entry, without opening it; false when
+// there is no file of that name.
+bool MeasureVolume(TFiles& volume) {
+  DWORD attributes = 0;
+  FILETIME time;
+  std::int64_t size = 0;
+  WideGetFileInfo(volume.Name, size, time, attributes);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  volume.Size = size;
+  return true;
+}
 
 // The value of the extension's leading digits ('5ab' gives 5); whether the
 // whole extension is a number.
@@ -28,10 +42,13 @@ bool ExtensionNumber(const WideString& name, Int32& number) {
 
 TMyStreamReader::TMyStreamReader(TSevenZip* Owner, const WideString& sz, bool asArchive)
     : FSevenZip(Owner), arcName(sz), FArchive(asArchive) {
+  const bool sfx = Owner && Owner->IsSFX();
   if (Owner) {
-    if (asArchive && Owner->IsSFX()) arcPosition = Owner->SFXOffset();
+    if (asArchive && sfx) arcPosition = Owner->SFXOffset();
     FOnOpenVolume = Owner->OnOpenVolume;
   }
+  FStart = arcPosition;
+  FVolumeStem = FirstVolumeStem();
   TFiles first;
   first.Name = arcName;
   first.Handle = OpenForReading(first.Name);
@@ -62,8 +79,10 @@ HRESULT TMyStreamReader::Read(void* Data, UInt32 Size, UInt32* ProcessedSize) {
   return EngineGuard([&] { return ReadPart(Data, Size, ProcessedSize); });
 }
 
+// A reader whose size was measured knows its set already; one read before
+// that finds out during the read whether the archive goes on in volumes.
 HRESULT TMyStreamReader::ReadPart(void* Data, UInt32 Size, UInt32* ProcessedSize) {
-  if (FArchive && Files.size() <= 1 && arcPosition + Size > Files[0].Size) {
+  if (FArchive && !FMeasured && Files.size() <= 1 && arcPosition + Size > Files[0].Size) {
     arcSize = arcPosition + Size;
     if (!OpenLastVolume()) return S_FALSE;
     FMultivolume = true;
@@ -104,8 +123,7 @@ HRESULT TMyStreamReader::ReadVolumes(BYTE* data, UInt32 size, UInt32* processed)
   Int64 end = 0;
   std::size_t k = 0;
   for (;; ++k) {
-    if ((k >= Files.size() || Files[k].Handle == INVALID_HANDLE_VALUE) && !OpenVolume(static_cast<Int32>(k + 1)))
-      return S_FALSE;
+    if (!KnowVolume(k)) return S_FALSE;
     end += Files[k].Size;
     if (position < end) break;
   }
@@ -113,13 +131,7 @@ HRESULT TMyStreamReader::ReadVolumes(BYTE* data, UInt32 size, UInt32* processed)
   Int64 offset = position - (end - Files[k].Size);
   UInt32 done = 0;
   while (done < size) {
-    if (done > 0) {
-      CloseHandle(Files[i - 1].Handle);
-      Files[i - 1].Handle = INVALID_HANDLE_VALUE;
-      Files[i - 1].Size = 0;
-      if ((i >= Files.size() || Files[i].Handle == INVALID_HANDLE_VALUE) && !OpenVolume(static_cast<Int32>(i + 1)))
-        return S_FALSE;
-    }
+    if ((done > 0 && !KnowVolume(i)) || !HoldOpen(i)) return S_FALSE;
     FileSeek64(Files[i].Handle, FILE_BEGIN, offset);
     const auto chunk = static_cast<UInt32>(std::min<Int64>(size - done, Files[i].Size - offset));
     DWORD count = 0;
@@ -129,6 +141,7 @@ HRESULT TMyStreamReader::ReadVolumes(BYTE* data, UInt32 size, UInt32* processed)
       break;
     }
     done += count;
+    if (count < chunk) break;
     ++i;
     offset = 0;
   }
@@ -138,16 +151,68 @@ HRESULT TMyStreamReader::ReadVolumes(BYTE* data, UInt32 size, UInt32* processed)
 }
 
 WideString TMyStreamReader::VolumeNameOf(Int32 index) const {
-  if (index == 1) return arcName;
-  const bool sfx = FSevenZip && FSevenZip->IsSFX();
-  return VolumeName(sfx ? arcName : WideChangeFileExt(arcName, u""), index);
+  return index == 1 ? arcName : VolumeName(FVolumeStem, index);
 }
 
-bool TMyStreamReader::OpenEntry(TFiles& entry) {
-  entry.Handle = OpenForReading(entry.Name);
-  if (entry.Handle == INVALID_HANDLE_VALUE) return false;
+// A volume looked for where the last answer was found, else beside the first.
+WideString TMyStreamReader::FindVolumeName(Int32 index) const {
+  const WideString followed = VolumeNameOf(index);
+  const WideString beside = VolumeName(FirstVolumeStem(), index);
+  return index == 1 || followed == beside || WideFileExists(followed) || !WideFileExists(beside) ? followed : beside;
+}
+
+WideString TMyStreamReader::FirstVolumeStem() const {
+  return FSevenZip && FSevenZip->IsSFX() ? arcName : WideChangeFileExt(arcName, u"");
+}
+
+bool TMyStreamReader::KnowVolume(std::size_t k) {
+  if (k < Files.size() && (Files[k].Handle != INVALID_HANDLE_VALUE || Files[k].Size > 0)) return true;
+  return FindVolume(static_cast<Int32>(k + 1));
+}
+
+bool TMyStreamReader::FindVolume(Int32 Index) {
+  if (Files.size() < static_cast<std::size_t>(Index)) Files.resize(static_cast<std::size_t>(Index));
+  TFiles& entry = Files[static_cast<std::size_t>(Index - 1)];
+  if (entry.Name.empty()) entry.Name = FindVolumeName(Index);
+  while (!MeasureVolume(entry))
+    if (!AskForVolume(entry, Index)) return false;
+  return entry.Size > 0;
+}
+
+// The owner's OnOpenVolume handler, else the user, names the missing
+// volume; an answer numbered as that volume also tells where the volumes
+// after it are. Cancelling forgets the volume.
+bool TMyStreamReader::AskForVolume(TFiles& entry, Int32 Index) {
+  bool cancel = false;
+  if (FOnOpenVolume) {
+    OnCallerThread([&] { FOnOpenVolume(entry.Name, entry.OnRemovableDrive, cancel); });
+  } else {
+    cancel = !BrowseForFile(u"Select volume", entry.Name);
+  }
+  if (cancel) {
+    entry.Name.clear();
+    entry.Size = 0;
+    return false;
+  }
+  Int32 number = 0;
+  if (ExtensionNumber(entry.Name, number) && number == Index) FVolumeStem = WideChangeFileExt(entry.Name, u"");
+  return true;
+}
+
+bool TMyStreamReader::HoldOpen(std::size_t k) {
+  TFiles& entry = Files[k];
+  if (entry.Handle != INVALID_HANDLE_VALUE) return true;
+  if (FHeld > 0 && FHeld != k && Files[FHeld].Handle != INVALID_HANDLE_VALUE) {
+    CloseHandle(Files[FHeld].Handle);
+    Files[FHeld].Handle = INVALID_HANDLE_VALUE;
+  }
+  for (;;) {
+    entry.Handle = OpenForReading(entry.Name);
+    if (entry.Handle != INVALID_HANDLE_VALUE) break;
+    if (!AskForVolume(entry, static_cast<Int32>(k + 1))) return false;
+  }
   entry.Size = FileSeek64(entry.Handle, FILE_END, 0);
-  FileSeek64(entry.Handle, FILE_BEGIN, 0);
+  FHeld = k;
   return true;
 }
 
@@ -155,23 +220,7 @@ bool TMyStreamReader::OpenVolume(Int32 Index) {
   if (Index <= 0) return false;
   const auto index = static_cast<std::size_t>(Index - 1);
   if (index < Files.size() && Files[index].Handle != INVALID_HANDLE_VALUE) return true;
-  if (Files.size() <= index) Files.resize(index + 1);
-  TFiles& entry = Files[index];
-  if (entry.Name.empty()) entry.Name = VolumeNameOf(Index);
-  while (!OpenEntry(entry)) {
-    if (FOnOpenVolume) {
-      bool cancel = false;
-      OnCallerThread([&] { FOnOpenVolume(entry.Name, entry.OnRemovableDrive, cancel); });
-      if (cancel) {
-        entry.Name.clear();
-        return false;
-      }
-    } else if (!BrowseForFile(u"Select volume", entry.Name)) {
-      entry.Name.clear();
-      return false;
-    }
-  }
-  return entry.Size > 0;
+  return FindVolume(Index) && HoldOpen(index);
 }
 
 bool TMyStreamReader::OpenNextVolume() { return OpenVolume(static_cast<Int32>(Files.size() + 1)); }
@@ -249,25 +298,39 @@ HRESULT TMyStreamReader::GetSize(UInt64* Size) {
   return S_OK;
 }
 
-// The engine asks for an archive's size before it reads: the size is then
-// that of the whole volume set when further volumes follow the first file,
-// else that of the file.
+// The engine asks for an archive's size before it reads. When the first file
+// holds a sound start header, the archive is as long as that header says:
+// if the file is shorter, the set goes on in volumes, found (and asked for,
+// when missing) as reads reach them. Without one, a numbered first volume is
+// followed by the volumes that lie beside it; anything else is one file, and
+// nobody is asked about it.
 bool TMyStreamReader::MeasureArchive() {
   if (arcSize > 0 || !FArchive || !IsOpen()) return arcSize > 0;
-  Int32 first = 0;
-  const bool numbered = (FSevenZip && FSevenZip->IsSFX()) || ExtensionNumber(arcName, first);
-  Int32 last = 1;
-  if (numbered)
-    while (WideFileExists(VolumeNameOf(last + 1))) ++last;
-  Int64 total = Files[0].Size;
-  for (Int32 volume = 2; volume <= last; ++volume) {
-    if (!OpenVolume(volume)) return false;
-    total += Files[static_cast<std::size_t>(volume - 1)].Size;
-  }
-  FMultivolume = last > 1;
   FMeasured = true;
-  arcSize = total;
+  unsigned char header[StartHeaderSize] = {};
+  const bool read = ReadAt(Files[0].Handle, FStart, header, StartHeaderSize) == StartHeaderSize;
+  const Int64 length = read ? ArchiveLengthFromStartHeader(header) : 0;
+  arcSize = Files[0].Size;
+  if (length > 0 && FStart + length > Files[0].Size) {
+    FMultivolume = true;
+    arcSize = FStart + length;
+  } else if (length == 0) {
+    MeasureNumberedRun();
+  }
   return arcSize > 0;
+}
+
+void TMyStreamReader::MeasureNumberedRun() {
+  Int32 first = 0;
+  if (!(FSevenZip && FSevenZip->IsSFX()) && !ExtensionNumber(arcName, first)) return;
+  for (Int32 index = 2;; ++index) {
+    TFiles volume;
+    volume.Name = VolumeNameOf(index);
+    if (!MeasureVolume(volume)) return;
+    Files.push_back(volume);
+    arcSize += volume.Size;
+    FMultivolume = true;
+  }
 }
 
 WideString LastVolumeName(const WideString& first) {

@@ -40,9 +40,19 @@ class TMyStreamReader : public TInterfaced<IInStream, IStreamGetSize> {
   HRESULT ReadSingle(BYTE* data, UInt32 size, UInt32* processed);
   HRESULT ReadVolumes(BYTE* data, UInt32 size, UInt32* processed);
   WideString VolumeNameOf(Int32 index) const;
+  WideString FindVolumeName(Int32 index) const;
+  WideString FirstVolumeStem() const;
   bool BelongsToSet(const WideString& name) const;
-  bool OpenEntry(TFiles& entry);
   bool MeasureArchive();
+  void MeasureNumberedRun();
+  // Whether the size of entry k is known: measured without opening the
+  // file, the user asked when it is missing.
+  bool KnowVolume(std::size_t k);
+  bool FindVolume(Int32 Index);
+  bool AskForVolume(TFiles& entry, Int32 Index);
+  // Opens entry k for reading; besides the first file at most one volume is
+  // held open, so that a set of any length needs two descriptors.
+  bool HoldOpen(std::size_t k);
 
   TSevenZip* FSevenZip;
   WideString arcName;
@@ -54,6 +64,9 @@ class TMyStreamReader : public TInterfaced<IInStream, IStreamGetSize> {
   Int32 MyLastError = 0;
   bool FMultivolume = false;
   bool FMeasured = false;
+  Int64 FStart = 0;
+  WideString FVolumeStem;
+  std::size_t FHeld = 0;
 };
 
 // The highest volume of the unbroken run of existing volumes that follows

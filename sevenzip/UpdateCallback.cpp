@@ -7,8 +7,6 @@
 
 namespace {
 
-bool IsAsciiLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
-
 void SetBool(PROPVARIANT* value, bool flag) {
   value->vt = VT_BOOL;
   value->boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
@@ -75,13 +73,9 @@ WideString TMyArchiveUpdateCallback::StoredName(UInt32 index) {
   WideString s = Files[index];
   if (!RootDir.empty() && WideUpperCase(s.substr(0, RootDir.size())) == RootDir) s.erase(0, RootDir.size());
   FSevenZip->RaiseSetAddName(index, s);
-  if (s.size() >= 2 && s[1] == u':' && IsAsciiLetter(s[0])) {
-    if (FSevenZip->AddOptions().Has(AddIncludeDriveLetter)) {
-      s.erase(1, 1);
-    } else {
-      s.erase(0, 3);
-    }
-  }
+  // This host has no drive letters (a name such as c:d is a plain name): the
+  // root prefix of an absolute name is its leading separator.
+  if (!s.empty() && s[0] == u'\\') s.erase(0, 1);
   if (FSevenZip->AddOptions().Has(AddStoreOnlyFilename)) WideStripPath(s);
   return s;
 }

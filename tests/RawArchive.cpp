@@ -103,15 +103,19 @@ class TUpdateCallback : public TRefCounted<IArchiveUpdateCallback> {
         value->bstrVal = ItemNameToEngine(item.Name);
         break;
       case kpidIsDir:
+        value->vt = VT_BOOL;
+        value->boolVal = item.Directory || (item.Attributes & 0x10) ? VARIANT_TRUE : VARIANT_FALSE;
+        break;
       case kpidIsAnti:
         value->vt = VT_BOOL;
-        value->boolVal = propID == kpidIsDir && (item.Attributes & 0x10) ? VARIANT_TRUE : VARIANT_FALSE;
+        value->boolVal = item.Anti ? VARIANT_TRUE : VARIANT_FALSE;
         break;
       case kpidSize:
         value->vt = VT_UI8;
         value->uhVal = item.Data.size();
         break;
       case kpidAttrib:
+        if (item.Attributes == 0) break;
         value->vt = VT_UI4;
         value->ulVal = item.Attributes;
         break;

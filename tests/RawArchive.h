@@ -10,7 +10,9 @@
 struct TRawItem {
   WideString Name;  // with '\' separators
   std::string Data;
-  std::uint32_t Attributes;
+  std::uint32_t Attributes;  // 0: none stored
+  bool Directory = false;    // a directory also without the attribute bit
+  bool Anti = false;         // a deletion marker
 };
 
 void WriteRawArchive(const std::string& hostPath, const std::vector<TRawItem>& items);

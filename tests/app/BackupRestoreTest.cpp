@@ -7,6 +7,7 @@
 
 #include "profile/ProfileBackup.h"
 #include "tests/ArchiveFixtures.h"
+#include "tests/RawArchive.h"
 #include "tests/app/FormFixture.h"
 
 namespace {
@@ -251,4 +252,18 @@ TEST_F(Jobs, TheBarScalesTotalsBeyondItsRange) {
   EXPECT_EQ(Form->ProgressBar1->value(), Form->ProgressBar1->maximum() / 2);
   Form->SevenZip1Progress(5LL << 30);
   EXPECT_EQ(Form->ProgressBar1->value(), Form->ProgressBar1->maximum());
+}
+
+TEST_F(Jobs, ARestoreNamesWhatItCouldNotRestoreAndKeepsTheProfile) {
+  Dir.Write("Profile/keep", "k");
+  const auto before = DescribeTree(Dir.Host("Profile"));
+  WriteRawArchive(Dir.Host("twice.7z"), {{u"Default", "", 0x10},
+                                         {u"Default\\History", "first", 0x20},
+                                         {u"Default\\History", "second", 0x20},
+                                         {u"gone", "", 0, false, true}});
+  ShowForm();
+  Restore("twice.7z");
+  ExpectProfileKept(before, "cannot be restored");
+  EXPECT_NE(LastBoxText().find("\r\nDefault\\History\r\n"), std::string::npos) << LastBoxText();
+  EXPECT_NE(LastBoxText().find("gone"), std::string::npos) << LastBoxText();
 }

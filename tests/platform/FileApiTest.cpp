@@ -111,6 +111,38 @@ TEST(FileApi, OpeningFailsAsWindowsDoes) {
   EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
 }
 
+TEST(FileApi, OnlyFilesAndFoldersAreOpened) {
+  TTempDir dir;
+  ASSERT_EQ(mkfifo(dir.Host("pipe").c_str(), 0600), 0);
+  alarm(20);  // opening a FIFO for writing would wait for a reader for good
+  EXPECT_EQ(Create(dir.System("pipe")), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(CreateFileW(dir.System("pipe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  alarm(0);
+}
+
+TEST(FileApi, AFileThisProcessHoldsOpenIsNotCreatedAnew) {
+  TTempDir dir;
+  dir.Write("held", "content");
+  const HANDLE reader =
+      CreateFileW(dir.System("held").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Create(dir.System("held")), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  ASSERT_EQ(link(dir.Host("held").c_str(), dir.Host("hard").c_str()), 0);
+  EXPECT_EQ(Create(dir.System("hard")), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(dir.Read("held"), "content");
+  const HANDLE second =
+      CreateFileW(dir.System("held").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(second, INVALID_HANDLE_VALUE);
+  CloseHandle(second);
+  CloseHandle(reader);
+  const HANDLE writer = Create(dir.System("held"));
+  EXPECT_NE(writer, INVALID_HANDLE_VALUE);
+  CloseHandle(writer);
+}
+
 TEST(FileApi, WritingNeverFollowsALink) {
   TTempDir dir;
   dir.Write("outside", "keep");

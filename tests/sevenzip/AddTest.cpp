@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -378,4 +379,80 @@ TEST(Add, AFileCutShortWhileReadFailsTheBackup) {
   EXPECT_NE(zip.Add(), 0);
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages[0], (std::pair<Int32, WideString>{CodeCouldNotReadFile, dir.System("p") + u"\\big"}));
+}
+
+TEST(Add, AFolderThatCannotBeSearchedIsNamed) {
+  TTempDir dir;
+  dir.MakeDirectory("p/locked");
+  dir.Write("p/locked/secret", "s");
+  dir.Write("p/open", "o");
+  chmod(dir.Host("p/locked").c_str(), 0);
+  chmod(dir.Host("").c_str(), 0777);
+  // Run as a user whom the mode concerns: root searches every folder.
+  int report[2];
+  ASSERT_EQ(pipe(report), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(report[0]);
+    if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) _exit(2);
+    TSevenZip zip;
+    PrepareBackup(zip, dir, "p", "x.7z");
+    std::string messages;
+    zip.OnMessage = [&](TSevenZip*, Int32 code, const WideString&, const WideString& file) {
+      messages += std::to_string(code) + " " + std::string(file.begin(), file.end()) + "\n";
+    };
+    const Int32 result = zip.Add();
+    messages += "result " + std::to_string(result) + "\n";
+    (void)!write(report[1], messages.data(), messages.size());
+    _exit(0);
+  }
+  close(report[1]);
+  std::string said;
+  char buffer[512];
+  for (ssize_t n; (n = read(report[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<std::size_t>(n));
+  close(report[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  chmod(dir.Host("p/locked").c_str(), 0755);
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot run as another user here";
+  const WideString locked = dir.System("p") + u"\\locked";
+  EXPECT_EQ(said, std::to_string(CodeCouldNotReadFile) + " " + std::string(locked.begin(), locked.end()) +
+                      "\nresult 0\n");
+}
+
+TEST(Add, WithoutARootStoredNamesAreRelative) {
+  TTempDir dir;
+  dir.MakeDirectory("d/sub/inner");
+  dir.Write("d/sub/inner/f", "f");
+  TSevenZip zip;
+  zip.Files().AddString(dir.System("d/sub") + u"\\*.*");
+  zip.SetAddOptions({AddRecurseDirs});
+  zip.SetSZFileName(dir.System("x.7z"));
+  ASSERT_EQ(zip.Add(), 0);
+  const std::string relative = dir.Host("d/sub").substr(1);
+  EXPECT_EQ(Paths(ListArchive(dir.Host("x.7z"))),
+            (std::vector<std::string>{relative, relative + "/inner", relative + "/inner/f"}));
+  TSevenZip reader;
+  std::vector<Int32> codes;
+  reader.OnMessage = [&](TSevenZip*, Int32 code, const WideString&, const WideString&) { codes.push_back(code); };
+  reader.SetSZFileName(dir.System("x.7z"));
+  dir.MakeDirectory("out");
+  reader.SetExtrBaseDir(dir.System("out"));
+  EXPECT_EQ(reader.Extract(false), 0);
+  EXPECT_TRUE(codes.empty());
+  EXPECT_EQ(dir.Read("out/" + relative + "/inner/f"), "f");
+}
+
+TEST(Add, NamesWithAColonAreStoredWhole) {
+  TTempDir dir;
+  dir.MakeDirectory("p/x:dir");
+  dir.Write("p/x:dir/inner", "1");
+  dir.Write("p/c:d", "2");
+  dir.Write("p/a:", "3");
+  TSevenZip zip;
+  PrepareBackup(zip, dir, "p", "x.7z");
+  ASSERT_EQ(zip.Add(), 0);
+  auto paths = Paths(ListArchive(dir.Host("x.7z")));
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(paths, (std::vector<std::string>{"a:", "c:d", "x:dir", "x:dir/inner"}));
 }

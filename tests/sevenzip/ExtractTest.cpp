@@ -236,3 +236,97 @@ TEST(ProgressCallbacks, AReportWithoutAValueCountsAsNoProgress) {
   extract->Release();
   update->Release();
 }
+
+TEST_F(Extraction, DirectoriesWithoutStoredAttributesStayDirectories) {
+  MakeSampleTree(Dir, "Profile");
+  PeerArchive("bare.7z", "-mtr=off");
+  EXPECT_EQ(ExtractInto("bare.7z", "out"), 0);
+  EXPECT_TRUE(Messages.empty());
+  EXPECT_TRUE(std::filesystem::is_directory(Dir.Host("out/Default/Cache/Cache_Data")));
+  EXPECT_EQ(Dir.Read("out/Default/History"), Dir.Read("Profile/Default/History"));
+  std::vector<WideString> listed;
+  std::vector<WideString> methods;
+  Zip.OnListfile = [&](TSevenZip*, const WideString& name, Int64, Int64, Int64, Int64, Int64, const WideString& method,
+                       double) {
+    if (name == u"Default\\Extensions") methods.push_back(method);
+  };
+  EXPECT_GT(Zip.List(), 0);
+  const auto& names = Zip.Files().WStrings;
+  EXPECT_NE(std::find(names.begin(), names.end(), u"Default\\Extensions\\"), names.end());
+  EXPECT_EQ(methods, std::vector<WideString>{u"None"});
+}
+
+TEST_F(Extraction, OnlyThePermissionBitsOfAStoredModeAreApplied) {
+  Dir.MakeDirectory("Profile");
+  Dir.Write("Profile/tool", "#!/bin/sh\n");
+  chmod(Dir.Host("Profile/tool").c_str(), 04755);
+  Dir.Write("Profile/shared", "x");
+  chmod(Dir.Host("Profile/shared").c_str(), 02775);
+  PeerArchive("modes.7z", "");
+  EXPECT_EQ(ExtractInto("modes.7z", "out"), 0);
+  struct stat st {};
+  stat(Dir.Host("out/tool").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0755u);
+  stat(Dir.Host("out/shared").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0775u);
+}
+
+TEST_F(Extraction, AnythingButAFileInTheWayIsReportedNotOpened) {
+  // More than a pipe holds: writing it into a FIFO would wait for a reader for good.
+  WriteRawArchive(Dir.Host("x.7z"), {{u"pipe", std::string(200000, 'p'), 0x20}, {u"other", "more", 0x20}});
+  Dir.MakeDirectory("out");
+  ASSERT_EQ(mkfifo(Dir.Host("out/pipe").c_str(), 0600), 0);
+  Zip.SetExtractOptions({ExtractOverwrite});
+  alarm(20);
+  ExtractInto("x.7z", "out");
+  alarm(0);
+  EXPECT_EQ(Messages, (std::vector<TMessage>{{CodeCouldNotCreateFile, Dir.System("out") + u"\\pipe"}}));
+  EXPECT_EQ(Dir.Read("out/other"), "more");
+}
+
+TEST_F(Extraction, AnArchiveIsNeverWrittenOverByItsOwnItems) {
+  WriteRawArchive(Dir.Host("x.7z"), {{u"x.7z", "not the archive", 0x20}, {u"other", "more", 0x20}});
+  const std::string archive = Dir.Read("x.7z");
+  Zip.SetExtractOptions({ExtractOverwrite});
+  Zip.SetSZFileName(Dir.System("x.7z"));
+  Zip.SetExtrBaseDir(Dir.System(""));
+  Zip.Extract(false);
+  EXPECT_EQ(Dir.Read("x.7z"), archive);
+  EXPECT_EQ(Messages, (std::vector<TMessage>{{CodeCouldNotCreateFile, Dir.System("x.7z")}}));
+  EXPECT_EQ(Zip.LastError(), static_cast<Int32>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(Dir.Read("other"), "more");
+}
+
+TEST_F(Extraction, EveryItemLeftOutIsReported) {
+  // The engine gives no name for an item this deep, as for one stored without a name.
+  WideString deep;
+  for (int i = 0; i < 8300; ++i) deep += u"d\\";
+  WriteRawArchive(Dir.Host("x.7z"), {{u"a", "", 0x10},
+                                     {u"a", "a file over the folder", 0x20},
+                                     {u"b", "first", 0x20},
+                                     {u"b", "second", 0x20},
+                                     {u"", "no name", 0x20},
+                                     {deep + u"f", "too deep", 0x20},
+                                     {u"kept", "kept", 0x20}});
+  ExtractInto("x.7z", "out");
+  EXPECT_EQ(Dir.Read("out/b"), "first");
+  EXPECT_EQ(Dir.Read("out/kept"), "kept");
+  std::vector<WideString> reported;
+  for (const TMessage& message : Messages) {
+    EXPECT_EQ(message.Code, CodeItemSkipped);
+    reported.push_back(message.File.starts_with(u"(unnamed item ") ? u"unnamed" : message.File);
+  }
+  std::sort(reported.begin(), reported.end());
+  const WideString out = Dir.System("out") + u"\\";
+  EXPECT_EQ(reported, (std::vector<WideString>{out + u"a", out + u"b", u"unnamed", u"unnamed"}));
+}
+
+TEST_F(Extraction, DeletionMarkersAreLeftOutAndAColonLaterInANameIsPlain) {
+  WriteRawArchive(Dir.Host("x.7z"), {{u"gone.txt", "", 0, false, true},
+                                     {u"Default\\file.txt:stream", "stream", 0x20},
+                                     {u"Default\\kept", "kept", 0x20}});
+  ExtractInto("x.7z", "out");
+  EXPECT_FALSE(Dir.Exists("out/gone.txt"));
+  EXPECT_EQ(Dir.Read("out/Default/file.txt:stream"), "stream");
+  EXPECT_EQ(Messages, (std::vector<TMessage>{{CodeItemSkipped, Dir.System("out") + u"\\gone.txt"}}));
+}

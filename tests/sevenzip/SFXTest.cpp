@@ -114,3 +114,17 @@ TEST(SFXConversion, ABlockMultipleEndsWithAnEmptyBlock) {
   EXPECT_TRUE(zip.ConvertSFXto7z(dir.System("x.exe")));
   EXPECT_EQ(dir.Read("x.7z").size(), 131072u * 2);
 }
+
+TEST(SFXConversion, ConvertingAnArchiveOntoItselfLeavesItUntouched) {
+  TTempDir dir;
+  MakeProfile(dir);
+  AddSelfExtracting(dir);
+  TSevenZip zip;
+  ASSERT_TRUE(zip.SFXCheck(dir.System("out.exe")));
+  ASSERT_TRUE(zip.ConvertSFXto7z(dir.System("out.exe")));
+  const std::string archive = dir.Read("out.7z");
+  zip.SetSFXOffset(0);
+  EXPECT_FALSE(zip.ConvertSFXto7z(dir.System("out.7z")));
+  EXPECT_EQ(dir.Read("out.7z"), archive);
+  EXPECT_EQ(zip.LastError(), static_cast<Int32>(ERROR_SHARING_VIOLATION));
+}
