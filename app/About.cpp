@@ -48,6 +48,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   OKButton->setDefault(true);
   Place(OKButton, 111, 180, 75, 25);
   connect(OKButton, &QPushButton::clicked, this, [this] { OKButtonClick(); });
+  FitCaptions(this);
 }
 
 void TAboutBox::OKButtonClick() { hide(); }

@@ -29,16 +29,20 @@ QString FilterOf(LPCWSTR pairs) {
     text += description.size() + 1;
     const WideString pattern = *text ? WideString(text) : WideString();
     text += pattern.size() + (*text ? 1 : 0);
-    filters << ToQString(description) + " (" + ToQString(pattern).replace(';', ' ') + ")";
+    const QString patterns = ToQString(pattern).replace(';', ' ');
+    const QString shown = ToQString(description);
+    // A description that names its patterns already keeps them once.
+    filters << (shown.endsWith("(" + patterns + ")") ? shown : shown + " (" + patterns + ")");
   }
   return filters.join(";;");
 }
 
 }  // namespace
 
+// No display name is set: Qt would append it to every caption the window
+// system shows ("Info \u2014 Orvo Backup and Config Tool").
 TApplication::TApplication() {
   QApplication::setApplicationName(ToQString(ApplicationTitle));
-  QApplication::setApplicationDisplayName(ToQString(ApplicationTitle));
   SetHostUserInterface(this);
 }
 

@@ -55,10 +55,11 @@ void TFileNameEdit::dropEvent(QDropEvent* event) {
 }
 
 // The open-file dialog, starting in the directory the text names and
-// proposing its file name.
+// proposing its file name; a text that names a folder opens that folder.
 void TFileNameEdit::Browse() {
-  const WideString current = SystemPathOf(FEdit->text().remove('"'));
+  WideString current = SystemPathOf(FEdit->text().remove('"'));
   const WideString filter = PlatformFilter(FFilter);
+  if (!current.empty() && WideDirectoryExists(current)) current = WideExcludeTrailingBackslash(current) + u"\\";
   const WideString directory = WideExtractFilePath(current);
   const bool known = !directory.empty() && WideDirectoryExists(directory);
   WCHAR chosen[MAX_PATH] = {};

@@ -83,7 +83,8 @@ const WideString BackupRunningQuestion =
     u"A backup is running. Stop it and close the tool?\r\nAn earlier backup file of the same name stays as it was.";
 const WideString RestoreRunningQuestion =
     u"A restore is running. Stop it and close the tool?\r\nThe profile stays as it was.";
-const WideString ImportRunningQuestion = u"An import is running. Close the tool when it has ended?";
+const WideString ImportRunningQuestion =
+    u"An import is running. Stop it and close the tool?\r\nThe profile stays as it was.";
 
 }  // namespace
 
@@ -92,10 +93,10 @@ const WideString ImportRunningQuestion = u"An import is running. Close the tool 
 // ended, however it ends; a close asked for during the job happens then.
 class TForm1::TProfileJob {
  public:
-  TProfileJob(TForm1* form, QPushButton* button, WideString question, std::function<void()> stop)
+  TProfileJob(TForm1* form, QPushButton* button, WideString question, TSevenZip* component)
       : FForm(form), FButton(button), FCaption(button->text()) {
     FForm->FJobQuestion = std::move(question);
-    FForm->FStopJob = std::move(stop);
+    FForm->FJobComponent = component;
     FForm->SetProfileButtonsEnabled(false);
     FButton->setText("Running...");
   }
@@ -103,8 +104,8 @@ class TForm1::TProfileJob {
     FButton->setText(FCaption);
     FForm->SetProfileButtonsEnabled(true);
     FForm->FJobQuestion.clear();
-    FForm->FStopJob = nullptr;
-    if (FForm->FCloseAfterJob) QTimer::singleShot(0, FForm, &QWidget::close);
+    FForm->FJobComponent = nullptr;
+    if (FForm->FStopAndClose) QTimer::singleShot(0, FForm, &QWidget::close);
   }
   TProfileJob(const TProfileJob&) = delete;
   TProfileJob& operator=(const TProfileJob&) = delete;
@@ -131,6 +132,12 @@ TForm1::TForm1(const WideString& toolDirectory, const WideString& engineLibrary)
   AboutBox = new TAboutBox(this);
   WireHandlers();
   FormCreate();
+  FitCaptions(this);
+}
+
+void TForm1::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange) FitCaptions(this);
 }
 
 TForm1::~TForm1() = default;
@@ -155,7 +162,9 @@ void TForm1::CreatePages() {
   CreateRestorePage();
   CreateImportPage();
   CreateUserAgentPage();
+  // A hidden page must be out of reach of the keyboard and the wheel too.
   PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
+  PageControl1->setTabEnabled(PageControl1->indexOf(TabSheet3), false);
   PageControl1->setCurrentWidget(TabSheet1);
 }
 
@@ -205,8 +214,8 @@ void TForm1::CreateBackupPage() {
   CheckBox2->setVisible(false);
   Label3 = MakeLabel(GroupBox3, "Progress:", 16, 20, 46, 13);
   ProgressBar1 = MakeProgressBar(GroupBox3, 13, 47, 572, 17);
-  QWidget::setTabOrder(BitBtn1, BackupFileDir);
-  QWidget::setTabOrder(BackupFileDir, CheckBox2);
+  QWidget::setTabOrder(BitBtn1, BackupFileDir->Edit());
+  QWidget::setTabOrder(BackupFileDir->Edit(), CheckBox2);
   QWidget::setTabOrder(CheckBox2, ComboBox1);
 }
 
@@ -218,6 +227,7 @@ void TForm1::CreateRestorePage() {
   Label1 = MakeLabel(GroupBox1, "Restore from:", 16, 45, 67, 13);
   RestoreFileName = Make<TFileNameEdit>(GroupBox1, 96, 42, 297, 21, BackupFilter, u"");
   BitBtn2 = MakeJobButton(GroupBox1, "Start Restore", 16, 84, 377, 29);
+  QWidget::setTabOrder(RestoreFileName->Edit(), BitBtn2);
   Label5 = MakeLabel(GroupBox4, "Progress:", 16, 20, 46, 13);
   ProgressBar2 = MakeProgressBar(GroupBox4, 13, 47, 580, 17);
 }
@@ -264,6 +274,7 @@ void TForm1::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (FShown) return;
   FShown = true;
+  CentreOnScreen(this);
   RunGuarded([this] { FormShow(); });
 }
 
@@ -281,10 +292,14 @@ void TForm1::FormShow() {
 void TForm1::closeEvent(QCloseEvent* event) {
   if (FJobQuestion.empty()) return QWidget::closeEvent(event);
   event->ignore();
-  if (FCloseAfterJob) return;
-  if (MessageBoxW(nullptr, FJobQuestion.c_str(), u"Warning", MB_YESNO | MB_ICONWARNING) != IDYES || !FStopJob) return;
-  FCloseAfterJob = true;
-  FStopJob();
+  if (FStopAndClose) return;
+  if (MessageBoxW(nullptr, FJobQuestion.c_str(), u"Warning", MB_YESNO | MB_ICONWARNING) != IDYES) return;
+  FStopAndClose = true;
+  if (FJobComponent) FJobComponent->Cancel();
+}
+
+std::function<bool()> TForm1::StopRequested() const {
+  return [this] { return FStopAndClose; };
 }
 
 void TForm1::SetProfileButtonsEnabled(bool enabled) {
@@ -293,20 +308,21 @@ void TForm1::SetProfileButtonsEnabled(bool enabled) {
 }
 
 void TForm1::Button2Click() {
+  if (!AboutBox->isVisible()) CentreOnScreen(AboutBox);
   AboutBox->show();
   AboutBox->raise();
   AboutBox->activateWindow();
 }
 
-// When the flag file cannot be written the box goes back to unchecked after
-// the error box, so that box and file agree.
+// When the flag file cannot be written or deleted, the box shows after the
+// error box what is on disk, so that box and file agree.
 void TForm1::CheckBox1Click() {
   try {
     SetPrivacyFlag(FToolDirectory, CheckBox1->isChecked());
   } catch (...) {
     HandleEventError(std::current_exception());
     const QSignalBlocker quiet(CheckBox1);
-    CheckBox1->setChecked(false);
+    CheckBox1->setChecked(PrivacyFlagExists(FToolDirectory));
   }
 }
 
@@ -322,39 +338,45 @@ void TForm1::BitBtn1Click() {
   if (text.empty()) return;
   const int strength = ComboBox1->currentIndex();
   if (strength >= 0 && strength <= 3) SevenZip1->SetLZMACompressStrength(static_cast<TCompressStrength>(strength));
-  const TProfileJob job(this, BitBtn1, BackupRunningQuestion, [this] { SevenZip1->Cancel(); });
+  const TProfileJob job(this, BitBtn1, BackupRunningQuestion, SevenZip1.get());
   if (CheckBox2->isChecked()) ShellDeleteFiles(ProfileDirectory() + u"\\Default\\Cache\\*.*");
   const TArchiveName archive = CleanArchiveName(text);
   if (archive.DirectoryMissing) {
     ShowBox(u"The folder " + archive.Directory + u" does not exist. Nothing was written.", u"Warning", MB_ICONWARNING);
     return;
   }
-  const TJobResult result = BackupProfile(*SevenZip1, ProfileDirectory(), archive.Name);
-  if (result.Completed) ProgressBar1->setValue(ProgressBar1->maximum());
+  const TJobResult result = BackupProfile(*SevenZip1, ProfileDirectory(), archive.Name, StopRequested());
+  EndProgress(ProgressBar1, result.Completed);
   ShowOutcome(result, u"Backup complete!");
 }
 
 void TForm1::BitBtn2Click() {
   const WideString text = RestoreFileName->Text();
   if (text.empty()) return;
+  const TArchiveName archive = CleanArchiveName(text);
+  if (archive.DirectoryMissing) {
+    ShowBox(u"The folder " + archive.Directory + u" does not exist. Nothing was restored.", u"Warning", MB_ICONWARNING);
+    return;
+  }
   if (MessageBoxW(nullptr, u"Any existing profile data will be overwritten. Continue?", u"Warning",
                   MB_YESNO | MB_ICONWARNING) != IDYES)
     return;
-  const TProfileJob job(this, BitBtn2, RestoreRunningQuestion, [this] { SevenZip2->Cancel(); });
-  const TJobResult result = RestoreProfile(*SevenZip2, ProfileDirectory(), CleanArchiveName(text).Name);
+  const TProfileJob job(this, BitBtn2, RestoreRunningQuestion, SevenZip2.get());
+  const TJobResult result = RestoreProfile(*SevenZip2, ProfileDirectory(), archive.Name, StopRequested());
+  EndProgress(ProgressBar2, result.Completed);
   ShowOutcome(result, u"Restore process is complete!");
 }
 
 void TForm1::Button3Click() {
   if (!AskToOverwriteProfile()) return;
-  const TProfileJob job(this, Button3, ImportRunningQuestion, [] {});
+  const TProfileJob job(this, Button3, ImportRunningQuestion, nullptr);
   ShowOutcome(ImportFromChrome(ProfileDirectory()), u"Import complete!");
 }
 
 void TForm1::Button5Click() {
   if (!AskToOverwriteProfile()) return;
-  const TProfileJob job(this, Button5, ImportRunningQuestion, [] {});
-  ShowOutcome(ImportFromInstallation(ProfileDirectory()), u"Import complete!");
+  const TProfileJob job(this, Button5, ImportRunningQuestion, nullptr);
+  ShowOutcome(ImportFromInstallation(ProfileDirectory(), StopRequested()), u"Import complete!");
 }
 
 void TForm1::Label9Click() { ShowBox(PrivacyWarning, u"Warning", MB_ICONWARNING); }
@@ -378,10 +400,18 @@ void TForm1::SevenZip1Progress(Int64 FilePosArc) { ShowProgress(ProgressBar1, FP
 
 void TForm1::SevenZip2PreProgress(Int64 MaxProgress) { StartProgress(ProgressBar2, FProgressShift2, MaxProgress); }
 
+// A total of 0 gets a range of 1: a bar whose range is empty is drawn as
+// busy, never standing still.
 void TForm1::StartProgress(QProgressBar* bar, int& shift, Int64 maximum) {
   shift = ShiftFor(maximum);
-  bar->setMaximum(static_cast<int>(maximum >> shift));
+  bar->setMaximum(std::max(1, static_cast<int>(maximum >> shift)));
   bar->setValue(0);
+}
+
+// After a job the bar stands at its end when the job completed, else at 0.
+void TForm1::EndProgress(QProgressBar* bar, bool completed) {
+  if (bar->maximum() <= bar->minimum()) bar->setMaximum(1);
+  bar->setValue(completed ? bar->maximum() : 0);
 }
 
 void TForm1::SevenZip2Progress(Int64 FilePosArc) { ShowProgress(ProgressBar2, FProgressShift2, FilePosArc); }

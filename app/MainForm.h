@@ -93,6 +93,8 @@ class TForm1 : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // Captions are fitted again whenever the font changes.
+  void changeEvent(QEvent* event) override;
   // While a profile job runs, closing asks whether to stop it; the window
   // closes only after the job has ended and its box was seen.
   void closeEvent(QCloseEvent* event) override;
@@ -124,18 +126,23 @@ class TForm1 : public QWidget {
   void Label9Click();
   void DefaultBrowserButtonClick();
 
+  // Whether the user has asked the running job to stop, for the job to ask.
+  std::function<bool()> StopRequested() const;
   // The buttons that touch the profile or start the browser: one such job at a time.
   void SetProfileButtonsEnabled(bool enabled);
   void StartProgress(QProgressBar* bar, int& shift, Int64 maximum);
+  void EndProgress(QProgressBar* bar, bool completed);
   void ShowProgress(QProgressBar* bar, int shift, Int64 position);
 
   WideString FToolDirectory;
   bool FShown = false;
   // The running profile job: the question asked when the window is closed
-  // during it, and how to stop it. No question means no job runs.
+  // during it, and the component it runs on (none for an import). No
+  // question means no job runs.
   WideString FJobQuestion;
-  std::function<void()> FStopJob;
-  bool FCloseAfterJob = false;
+  TSevenZip* FJobComponent = nullptr;
+  // The user chose to stop the running job and to close the window after it.
+  bool FStopAndClose = false;
   // Totals of 2^31 and more are shown shifted right by these many bits.
   int FProgressShift1 = 0;
   int FProgressShift2 = 0;

@@ -10,3 +10,8 @@
 // backslashes before a quote stand for n, 2n+1 for n and a literal quote;
 // backslashes elsewhere are literal.
 std::vector<WideString> SplitCommandLine(const WideString& parameters);
+
+// A program started through ShellExecute finds its parameters text unsplit in
+// this environment variable (UTF-8), as a Windows program finds its command
+// line whole.
+inline constexpr const char* CommandLineVariable = "WINDOWS_COMMAND_LINE";

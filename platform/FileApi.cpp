@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/HostObject.h"
+#include "platform/HostPath.h"
 #include "platform/HostStat.h"
 #include "platform/LastError.h"
 #include "platform/OpenFiles.h"
@@ -100,7 +102,8 @@ bool IsCreatingDisposition(DWORD disposition) {
 // only files and directories are opened (a FIFO or a device could block or
 // act on being opened), a directory never as a file, and a file this process
 // holds open is not created anew or written.
-DWORD RefusalOfExisting(const struct stat& st, DWORD access, DWORD disposition) {
+DWORD RefusalOfExisting(const struct stat& st, DWORD access, DWORD disposition, DWORD flags) {
+  if (S_ISDIR(st.st_mode) && (flags & FILE_FLAG_BACKUP_SEMANTICS) && !(access & GENERIC_WRITE)) return ERROR_SUCCESS;
   if (!S_ISREG(st.st_mode)) return ERROR_ACCESS_DENIED;
   if (disposition == CREATE_NEW) return ERROR_FILE_EXISTS;
   const bool changes = (access & GENERIC_WRITE) || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
@@ -129,7 +132,8 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
   if (!host) return INVALID_HANDLE_VALUE;
   struct stat before {};
   const bool existed = stat(host->c_str(), &before) == 0;
-  const DWORD refusal = existed ? RefusalOfExisting(before, desiredAccess, creationDisposition) : ERROR_SUCCESS;
+  const DWORD refusal =
+      existed ? RefusalOfExisting(before, desiredAccess, creationDisposition, flagsAndAttributes) : ERROR_SUCCESS;
   if (refusal != ERROR_SUCCESS) {
     FailWith(refusal);
     return INVALID_HANDLE_VALUE;
@@ -145,6 +149,19 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
     ApplyCreationMode(fd, flagsAndAttributes);
   SetLastError(existed && IsCreatingDisposition(creationDisposition) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   return new TFileObject(fd, {opened.st_dev, opened.st_ino});
+}
+
+DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD length, DWORD) {
+  if (!IsFileHandle(file)) return FailWith(ERROR_INVALID_HANDLE);
+  char target[PATH_MAX];
+  const std::string link = "/proc/self/fd/" + std::to_string(DescriptorOf(file));
+  const ssize_t size = readlink(link.c_str(), target, sizeof target - 1);
+  const auto system = size > 0 ? ToSystemPath(std::string(target, static_cast<std::size_t>(size))) : std::nullopt;
+  if (!system) return FailWith(ERROR_INVALID_NAME);
+  if (system->size() + 1 > length) return static_cast<DWORD>(system->size() + 1);
+  std::copy(system->begin(), system->end(), path);
+  path[system->size()] = u'\0';
+  return static_cast<DWORD>(system->size());
 }
 
 BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED*) {

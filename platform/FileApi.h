@@ -23,6 +23,13 @@ BOOL CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES* security);
 BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists);
 BOOL DeleteFileW(LPCWSTR fileName);
 
+// Opens a directory too, for its identity (GetFinalPathNameByHandleW).
+constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
+// The full path of what a handle has open, links resolved, in system form;
+// the length without its null, or the size needed when the buffer is too
+// small, or 0 on failure.
+DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD length, DWORD flags);
+
 constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
 constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
 // Renames a file or directory. With MOVEFILE_WRITE_THROUGH it returns only

@@ -1,5 +1,6 @@
 // The process snapshot over /proc: szExeFile is the file name of each
-// process's executable. CloseHandle closes a snapshot.
+// process's executable. CloseHandle closes a snapshot. And the calls on the
+// handle of a started process (ShellExecuteExW).
 #pragma once
 
 #include "platform/WinTypes.h"
@@ -22,5 +23,17 @@ struct PROCESSENTRY32W {
 static_assert(sizeof(PROCESSENTRY32W) == 556);
 
 HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
+
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+constexpr DWORD STILL_ACTIVE = 259;
+
+// A process handle (ShellExecuteExW) is signalled when the process has ended.
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+// The exit code of an ended process; STILL_ACTIVE while it runs.
+BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode);
+BOOL TerminateProcess(HANDLE process, UINT exitCode);
 BOOL Process32FirstW(HANDLE snapshot, PROCESSENTRY32W* entry);
 BOOL Process32NextW(HANDLE snapshot, PROCESSENTRY32W* entry);

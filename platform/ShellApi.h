@@ -47,6 +47,21 @@ constexpr int SE_ERR_FNF = 2;
 constexpr int SE_ERR_ACCESSDENIED = 5;
 constexpr int SE_ERR_OOM = 8;
 
+constexpr ULONG SEE_MASK_NOCLOSEPROCESS = 0x40;
+
+struct SHELLEXECUTEINFOW {
+  DWORD cbSize;
+  ULONG fMask;
+  HWND hwnd;
+  LPCWSTR lpVerb;
+  LPCWSTR lpFile;
+  LPCWSTR lpParameters;
+  LPCWSTR lpDirectory;
+  int nShow;
+  HINSTANCE hInstApp;
+  HANDLE hProcess;
+};
+
 // Starts the program detached and never waits for it. The parameters are
 // split into arguments by the Windows command-line rules; a bare name is
 // looked for in the tool directory, then on PATH; "RunAs" goes through
@@ -54,3 +69,8 @@ constexpr int SE_ERR_OOM = 8;
 // output. Answers a value above 32 when the program started.
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                         int showCommand);
+// As ShellExecuteW; with SEE_MASK_NOCLOSEPROCESS the program is started as a
+// child whose handle hProcess receives, for WaitForSingleObject,
+// GetExitCodeProcess, TerminateProcess and CloseHandle. FALSE, with the
+// last error set, when the program could not be started.
+BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info);

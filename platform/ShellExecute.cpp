@@ -9,8 +9,10 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/ChildProcess.h"
 #include "platform/CommandLine.h"
 #include "platform/HostPath.h"
+#include "platform/LastError.h"
 #include "platform/LibraryApi.h"
 #include "platform/ShellApi.h"
 
@@ -56,8 +58,18 @@ int ShellErrorOf(int error) {
   }
 }
 
-// In the grandchild: only async-signal-safe calls until exec.
-[[noreturn]] void RunProgram(const std::vector<char*>& argv, const char* directory, bool hidden, int reportFd) {
+// What a program is started with: its arguments, the environment with its
+// parameters text unsplit, its folder and whether it is hidden.
+struct TLaunch {
+  std::vector<std::string> Arguments;
+  std::vector<std::string> Environment;
+  std::string Directory;
+  bool Hidden;
+};
+
+// In the started child: only async-signal-safe calls until exec.
+[[noreturn]] void RunProgram(char* const* argv, char* const* envp, const char* directory, bool hidden,
+                             int reportFd) {
   if (directory && chdir(directory) != 0) {
     const int error = errno;
     (void)!write(reportFd, &error, sizeof error);
@@ -69,54 +81,101 @@ int ShellErrorOf(int error) {
     dup2(null, 1);
     dup2(null, 2);
   }
-  execv(argv[0], argv.data());
+  execve(argv[0], argv, envp);
   const int error = errno;
   (void)!write(reportFd, &error, sizeof error);
   _exit(127);
 }
 
-// Starts the program in a grandchild of its own session, so that nothing
-// waits for it and it leaves no zombie; answers the exec error, or 0.
-int StartDetached(std::vector<std::string> arguments, const std::string& directory, bool hidden) {
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// Starts the program in a child, or detached in a grandchild of its own
+// session so that nothing waits for it and it leaves no zombie. Answers the
+// child's id (0 when detached) and the error of the start, or 0.
+pid_t Start(TLaunch launch, bool detached, int& error) {
+  const std::vector<char*> argv = Pointers(launch.Arguments);
+  const std::vector<char*> envp = Pointers(launch.Environment);
+  const char* directory = launch.Directory.empty() ? nullptr : launch.Directory.c_str();
   int report[2];
-  if (pipe2(report, O_CLOEXEC) != 0) return errno;
+  error = 0;
+  if (pipe2(report, O_CLOEXEC) != 0) {
+    error = errno;
+    return -1;
+  }
   const pid_t child = fork();
   if (child < 0) {
-    const int error = errno;
+    error = errno;
     close(report[0]);
     close(report[1]);
-    return error;
+    return -1;
   }
   if (child == 0) {
     close(report[0]);
+    if (!detached) RunProgram(argv.data(), envp.data(), directory, launch.Hidden, report[1]);
     setsid();
-    if (fork() == 0) RunProgram(argv, directory.empty() ? nullptr : directory.c_str(), hidden, report[1]);
+    if (fork() == 0) RunProgram(argv.data(), envp.data(), directory, launch.Hidden, report[1]);
     _exit(0);
   }
   close(report[1]);
-  waitpid(child, nullptr, 0);
-  int error = 0;
+  if (detached) waitpid(child, nullptr, 0);
   if (read(report[0], &error, sizeof error) != sizeof error) error = 0;
   close(report[0]);
-  return error;
+  if (error != 0 && !detached) waitpid(child, nullptr, 0);
+  return error != 0 ? -1 : detached ? 0 : child;
+}
+
+// The launch ShellExecute asks for; false when a name cannot be a host path.
+bool Prepare(LPCWSTR operation, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, int showCommand,
+             TLaunch& launch) {
+  const auto hostFile = file ? ToHostPath(file) : std::nullopt;
+  const auto hostDirectory = directory ? ToHostPath(directory) : std::optional<std::string>("");
+  if (!hostFile || hostFile->empty() || !hostDirectory) return false;
+  const WideString text = parameters ? parameters : u"";
+  launch.Arguments = {ResolveProgram(*hostFile)};
+  for (const WideString& argument : SplitCommandLine(text)) launch.Arguments.push_back(Utf16ToUtf8Lossy(argument));
+  const std::string pkexec = operation && WideString(operation) == u"RunAs" ? FindOnPath("pkexec") : "";
+  if (!pkexec.empty()) launch.Arguments.insert(launch.Arguments.begin(), pkexec);
+  for (char** variable = environ; *variable; ++variable)
+    if (!std::string(*variable).starts_with(CommandLineVariable + std::string("="))) launch.Environment.emplace_back(*variable);
+  launch.Environment.push_back(CommandLineVariable + std::string("=") + Utf16ToUtf8Lossy(text));
+  launch.Directory = *hostDirectory;
+  launch.Hidden = showCommand == SW_HIDE;
+  return true;
+}
+
+HINSTANCE ShellResult(int error) {
+  return reinterpret_cast<HINSTANCE>(static_cast<std::intptr_t>(error ? ShellErrorOf(error) : 42));
 }
 
 }  // namespace
 
 HINSTANCE ShellExecuteW(HWND, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                         int showCommand) {
-  const auto hostFile = file ? ToHostPath(file) : std::nullopt;
-  const auto hostDirectory = directory ? ToHostPath(directory) : std::optional<std::string>("");
-  if (!hostFile || hostFile->empty() || !hostDirectory)
-    return reinterpret_cast<HINSTANCE>(static_cast<std::intptr_t>(SE_ERR_FNF));
-  std::vector<std::string> arguments{ResolveProgram(*hostFile)};
-  for (const WideString& argument : SplitCommandLine(parameters ? parameters : u""))
-    arguments.push_back(Utf16ToUtf8Lossy(argument));
-  const std::string pkexec = operation && WideString(operation) == u"RunAs" ? FindOnPath("pkexec") : "";
-  if (!pkexec.empty()) arguments.insert(arguments.begin(), pkexec);
-  const int error = StartDetached(arguments, *hostDirectory, showCommand == SW_HIDE);
-  return reinterpret_cast<HINSTANCE>(static_cast<std::intptr_t>(error ? ShellErrorOf(error) : 42));
+  TLaunch launch;
+  if (!Prepare(operation, file, parameters, directory, showCommand, launch)) return ShellResult(ENOENT);
+  int error = 0;
+  Start(std::move(launch), true, error);
+  return ShellResult(error);
+}
+
+BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) {
+  if (!info || info->cbSize != sizeof(SHELLEXECUTEINFOW)) return FailWith(ERROR_INVALID_PARAMETER);
+  info->hProcess = nullptr;
+  TLaunch launch;
+  if (!Prepare(info->lpVerb, info->lpFile, info->lpParameters, info->lpDirectory, info->nShow, launch)) {
+    info->hInstApp = ShellResult(ENOENT);
+    return FailWith(ERROR_FILE_NOT_FOUND);
+  }
+  int error = 0;
+  const bool keep = info->fMask & SEE_MASK_NOCLOSEPROCESS;
+  const pid_t child = Start(std::move(launch), !keep, error);
+  info->hInstApp = ShellResult(error);
+  if (error != 0) return FailWith(ErrnoToWin32(error));
+  if (keep) info->hProcess = ChildProcessHandle(child);
+  return TRUE;
 }

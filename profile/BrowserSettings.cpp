@@ -9,9 +9,9 @@
 
 namespace {
 
-[[noreturn]] void RaiseInOutError() {
-  const std::string code = std::to_string(GetLastError());
-  throw Exception(u"I/O error " + WideString(code.begin(), code.end()));
+// The error of a file step, in words: which file and what went wrong.
+[[noreturn]] void RaiseFileError(const WideString& path, const WideString& step) {
+  throw Exception(u"The file " + path + u" could not be " + step + u": " + SysErrorMessage(GetLastError()));
 }
 
 }  // namespace
@@ -56,18 +56,20 @@ bool PrivacyFlagExists(const WideString& toolDirectory) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// A flag file that cannot be deleted is an error too: the box would say off
+// while the file says on.
 void SetPrivacyFlag(const WideString& toolDirectory, bool enabled) {
   const WideString path = PrivacyFlagPath(toolDirectory);
   if (!enabled) {
-    DeleteFileW(path.c_str());
+    if (!DeleteFileW(path.c_str()) && PrivacyFlagExists(toolDirectory)) RaiseFileError(path, u"deleted");
     return;
   }
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) RaiseInOutError();
+  if (file == INVALID_HANDLE_VALUE) RaiseFileError(path, u"written");
   DWORD written = 0;
   const bool ok = WriteFile(file, "1\r\n", 3, &written, nullptr) && written == 3;
   const DWORD error = GetLastError();
   const bool closed = CloseHandle(file);
   SetLastError(error);
-  if (!ok || !closed) RaiseInOutError();
+  if (!ok || !closed) RaiseFileError(path, u"written");
 }

@@ -7,8 +7,8 @@
 WideString PrivacyFlagPath(const WideString& toolDirectory);
 // Whether the flag file exists as a file (a directory of its name does not count).
 bool PrivacyFlagExists(const WideString& toolDirectory);
-// Writes the flag file ("1" CR LF) or deletes it; writing raises the I/O
-// error of the step that failed.
+// Writes the flag file ("1" CR LF) or deletes it; raises an error that names
+// the file and what failed, in words.
 void SetPrivacyFlag(const WideString& toolDirectory, bool enabled);
 
 // Starts the browser elevated to register itself as the default browser;

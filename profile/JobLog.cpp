@@ -2,6 +2,8 @@
 
 #include "platform/Exceptions.h"
 
+const WideString StoppedJob = u"The job was stopped before it ended.";
+
 TJobLog::TJobLog(TSevenZip& zip, const WideString& folder)
     : FZip(zip), FFolder(folder + u"\\"), FSaved(zip.OnMessage) {
   zip.OnMessage = [this](TSevenZip*, Int32 code, const WideString&, const WideString& file) {
@@ -48,7 +50,7 @@ WideString TJobLog::Describe(const WideString& archive) const {
       case CodeUnsafeName:
         return u"The backup " + archive + u" holds an entry that would be written outside the profile: " +
                problem.File;
-      case CodeUserCanceled: return u"The job was stopped before it ended.";
+      case CodeUserCanceled: return StoppedJob;
       case CodeItemSkipped:
         return u"The backup " + archive + u" holds entries that cannot be restored:" +
                ListOfFiles(FilesReportedWith(CodeItemSkipped));

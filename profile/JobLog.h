@@ -43,6 +43,9 @@ struct TJobResult {
   WideString Warning;
 };
 
+// What a job the user stopped says.
+extern const WideString StoppedJob;
+
 // A list of files for a message box, cut after the first few.
 WideString ListOfFiles(const std::vector<WideString>& files);
 // The platform's text for an error code, for the user.

@@ -26,7 +26,8 @@ void RemoveLeftoverPartials(const WideString& archiveName) {
 
 WideString PartialArchiveName(const WideString& archiveName) { return archiveName + PartialExtension; }
 
-TJobResult BackupProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName) {
+TJobResult BackupProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+                         const std::function<bool()>& stopped) {
   const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
   if (!recovery.Settled) return {false, recovery.Report};
   RemoveLeftoverPartials(archiveName);
@@ -43,7 +44,7 @@ TJobResult BackupProfile(TSevenZip& zip, const WideString& profileDirectory, con
   } catch (const EAbort&) {
     return {false, u"The backup file " + archiveName + u" could not be written: " + SystemErrorText(zip.LastError())};
   }
-  WideString problem = log.Describe(archiveName);
+  WideString problem = stopped() ? StoppedJob : log.Describe(archiveName);
   if (problem.empty() && result != 0) {
     problem = u"The backup file " + archiveName + u" could not be written";
     problem += zip.LastError() ? u": " + SystemErrorText(zip.LastError()) : u".";

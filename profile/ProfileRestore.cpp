@@ -8,6 +8,29 @@
 
 namespace {
 
+// The full path of a file or folder, links resolved; empty when it cannot be opened.
+WideString FinalPath(const WideString& path) {
+  const HANDLE handle =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return u"";
+  WideString buffer(MAX_PATH, u'\0');
+  DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+  if (length > buffer.size()) {
+    buffer.resize(length);
+    length = GetFinalPathNameByHandleW(handle, buffer.data(), length, 0);
+  }
+  CloseHandle(handle);
+  buffer.resize(length < buffer.size() ? length : 0);
+  return buffer;
+}
+
+// A backup inside the profile would go with the old profile when the restored
+// one takes its place.
+bool LiesInside(const WideString& path, const WideString& folder) {
+  const WideString file = FinalPath(path), directory = FinalPath(folder);
+  return !file.empty() && !directory.empty() && file.starts_with(directory + u"\\");
+}
+
 WideString NotOpened(const WideString& archive, const WideString& described) {
   if (!WideFileExists(archive)) return u"The backup file " + archive + u" was not found.";
   if (!described.empty()) return described;
@@ -16,9 +39,14 @@ WideString NotOpened(const WideString& archive, const WideString& described) {
 
 }  // namespace
 
-TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName) {
+TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+                          const std::function<bool()>& stopped) {
   const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
   if (!recovery.Settled) return {false, recovery.Report};
+  if (LiesInside(archiveName, profileDirectory))
+    return {false, u"The backup " + archiveName + u" lies inside the profile folder " + profileDirectory +
+                       u", which the restore replaces as a whole. Move the backup out of that folder first.\r\nThe "
+                       u"profile was left as it was."};
   const WideString staging = StagingDirectory(profileDirectory);
   if (!CreateDirectoryW(staging.c_str(), nullptr))
     return {false, u"The folder " + staging + u" could not be created: " + SystemErrorText(static_cast<Int32>(GetLastError()))};
@@ -28,7 +56,7 @@ TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, co
   zip.SetSZFileName(archiveName);
   zip.SetLastError(0);
   const Int32 result = zip.Extract(false);
-  WideString problem = log.Describe(archiveName);
+  WideString problem = stopped() ? StoppedJob : log.Describe(archiveName);
   if (result == -1) problem = NotOpened(archiveName, problem);
   if (problem.empty() && result != 0) {
     problem = u"The backup " + archiveName + u" could not be read to its end";

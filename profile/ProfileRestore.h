@@ -1,8 +1,13 @@
 // Restores the profile directory from a backup archive.
 #pragma once
 
+#include <functional>
+
 #include "profile/JobLog.h"
 
 // Unpacks the whole archive beside the profile and swaps it in when every
 // item arrived sound; otherwise the profile stays exactly as it was.
-TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName);
+// A restore the user stopped (stopped answers true once the engine returned)
+// changes nothing either.
+TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+                          const std::function<bool()>& stopped);

@@ -2,11 +2,14 @@
 // the effect of /E /Q /H /I /R /Y: every subdirectory, empty ones too; no
 // names shown; hidden files too; the target taken as a directory; read-only
 // and existing targets replaced without asking. Paths come in system form
-// ('\'), unquoted, so a blank inside them arrives as separate arguments.
-// Links and special files are left out. Exits 0 when everything was copied.
+// ('\'), unquoted: the command line is read whole, as xcopy.exe reads it,
+// so blanks inside a path (two in a row too) stay as they were. Links and
+// special files are left out. Exits 0 when everything was copied, 4 when
+// the command line names no source, 5 when something could not be copied.
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -23,14 +26,20 @@ std::string HostForm(std::string path) {
   return path;
 }
 
-// The source directory and the target from the words of the command line.
-bool ParseCommandLine(int argc, char* argv[], fs::path& source, fs::path& target) {
+// The command line as it was given: whole from the environment when the
+// starter put it there, else the arguments joined by blanks.
+std::string CommandLine(int argc, char* argv[]) {
+  if (const char* whole = std::getenv("WINDOWS_COMMAND_LINE")) return whole;
   std::string text;
-  for (int i = 1; i < argc; ++i) {
-    if (IsSwitch(argv[i])) continue;
-    if (!text.empty()) text += ' ';
-    text += argv[i];
-  }
+  for (int i = 1; i < argc; ++i) text += (i > 1 ? " " : "") + std::string(argv[i]);
+  return text;
+}
+
+// The source directory and the target, once the switches at the end are gone.
+bool ParseCommandLine(std::string text, fs::path& source, fs::path& target) {
+  for (auto blank = text.find_last_of(' '); blank != std::string::npos && IsSwitch(text.substr(blank + 1));
+       blank = text.find_last_of(' '))
+    text.erase(blank);
   const std::string mask = "\\*.* ";
   const auto at = text.find(mask);
   if (at == std::string::npos) return false;
@@ -74,7 +83,7 @@ bool CopyTree(const fs::path& source, const fs::path& target) {
 
 int main(int argc, char* argv[]) {
   fs::path source, target;
-  if (!ParseCommandLine(argc, argv, source, target)) {
+  if (!ParseCommandLine(CommandLine(argc, argv), source, target)) {
     std::fputs("Invalid number of parameters\n", stderr);
     return 4;
   }

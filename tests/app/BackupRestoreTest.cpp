@@ -267,3 +267,36 @@ TEST_F(Jobs, ARestoreNamesWhatItCouldNotRestoreAndKeepsTheProfile) {
   EXPECT_NE(LastBoxText().find("\r\nDefault\\History\r\n"), std::string::npos) << LastBoxText();
   EXPECT_NE(LastBoxText().find("gone"), std::string::npos) << LastBoxText();
 }
+
+TEST_F(Jobs, ARestoreFromAMissingFolderRestoresNothing) {
+  MakeSampleTree(Dir, "Profile");
+  PeerArchive("profile.7z", "");
+  Dir.Write("Profile/only-now", "kept");
+  const auto before = DescribeTree(Dir.Host("Profile"));
+  ShowForm();
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(Dir.Host());
+  Form->PageControl1->setCurrentWidget(Form->TabSheet5);
+  Type(Form->RestoreFileName, Dir.Host("missing/profile.7z"));
+  Press(Form->BitBtn2);
+  std::filesystem::current_path(cwd);
+  ASSERT_EQ(UI.Boxes.size(), 1u);
+  EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
+  EXPECT_NE(LastBoxText().find("missing"), std::string::npos) << LastBoxText();
+  EXPECT_NE(LastBoxText().find("does not exist"), std::string::npos) << LastBoxText();
+  EXPECT_EQ(DescribeTree(Dir.Host("Profile")), before);
+  ExpectButtonsFree();
+}
+
+TEST_F(Jobs, ABackupInsideTheProfileIsNeverRestoredOverItself) {
+  MakeSampleTree(Dir, "Profile");
+  ShowForm();
+  Backup("inside.7z");
+  std::filesystem::rename(Dir.Host("inside.7z"), Dir.Host("Profile/Default/inside.7z"));
+  std::filesystem::create_directory_symlink(Dir.Host("Profile/Default"), Dir.Host("through"));
+  const auto before = DescribeTree(Dir.Host("Profile"));
+  for (const char* name : {"Profile/Default/inside.7z", "through/inside.7z"}) {
+    Restore(name);
+    ExpectProfileKept(before, "inside the profile");
+  }
+}

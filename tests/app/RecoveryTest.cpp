@@ -28,9 +28,10 @@ class Recovery : public FormFixture {
     OldTree = DescribeTree(Dir.Host("old"));
     NewTree = DescribeTree(Dir.Host("new"));
   }
-  // Puts a copy of a tree under a name, with the completeness mark or not.
+  // Puts a copy of a tree (times and modes kept) under a name, with the
+  // completeness mark or not.
   void Place(const std::string& tree, const std::string& name, bool marked = false) {
-    fs::copy(Dir.Host(tree), Dir.Host(name), fs::copy_options::recursive);
+    RunCommand("cp -a '" + Dir.Host(tree) + "' '" + Dir.Host(name) + "'");
     if (marked) Dir.Write(name + Mark, "complete");
   }
   // What a browser started on a missing profile folder writes into it.
