@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include "app/QtStrings.h"
 #include "platform/Exceptions.h"
@@ -50,7 +51,8 @@ TApplication::~TApplication() { SetHostUserInterface(nullptr); }
 
 int TApplication::MessageBox(const WideString& text, const WideString& caption, UINT type) {
   const bool question = (type & 0x0F) == MB_YESNO;
-  QMessageBox box(IconOf(type), ToQString(caption), ToQString(text),
+  // Paths in the text are shown in host form, as the file-name boxes show them.
+  QMessageBox box(IconOf(type), ToQString(caption), HostPathOf(text),
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, QApplication::activeWindow());
   box.setWindowModality(Qt::ApplicationModal);
   const int pressed = box.exec();
@@ -71,6 +73,11 @@ bool TApplication::ShowFileDialog(OPENFILENAMEW& dialog, bool save) {
   picker.setFileMode((dialog.Flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   if (save) picker.setOption(QFileDialog::DontConfirmOverwrite);
   if (dialog.lpstrDefExt) picker.setDefaultSuffix(ToQString(dialog.lpstrDefExt));
+  // A name typed without extension takes that of the filter chosen.
+  QObject::connect(&picker, &QFileDialog::filterSelected, &picker, [&picker](const QString& filter) {
+    const QRegularExpressionMatch pattern = QRegularExpression("\\*\\.(\\w+)").match(filter);
+    if (pattern.hasMatch()) picker.setDefaultSuffix(pattern.captured(1));
+  });
   if (dialog.lpstrFile && *dialog.lpstrFile) picker.selectFile(HostPathOf(dialog.lpstrFile));
   if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty()) return false;
   const WideString chosen = SystemPathOf(picker.selectedFiles().front());

@@ -283,7 +283,7 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::FormShow() {
   const TRecovery recovery = RecoverInterruptedSwap(ProfileDirectory());
   if (!recovery.Settled) ShowBox(recovery.Report, u"Warning", MB_ICONWARNING);
-  if (IsProcessRunning(u"chrome.exe", false))
+  if (IsBrowserRunning(ProfileDirectory()))
     ShowBox(u"Please close all running browser instances before you continue!", u"Warning", MB_ICONWARNING);
   CheckBox1->setChecked(PrivacyFlagExists(FToolDirectory));
   PageControl1->setTabText(PageControl1->indexOf(TabSheet4), "Import");
@@ -296,6 +296,25 @@ void TForm1::closeEvent(QCloseEvent* event) {
   if (MessageBoxW(nullptr, FJobQuestion.c_str(), u"Warning", MB_YESNO | MB_ICONWARNING) != IDYES) return;
   FStopAndClose = true;
   if (FJobComponent) FJobComponent->Cancel();
+}
+
+// A backup while a browser writes to the profile may catch files halfway
+// through a change; the user may take one all the same.
+bool TForm1::BackUpWhileBrowserRuns() {
+  const WideString holder = BrowserHoldingFolder(ProfileDirectory());
+  if (holder.empty()) return true;
+  const WideString question = holder + u" is using the profile " + ProfileDirectory() +
+                              u". A backup taken now may hold files caught halfway through a change: close the "
+                              u"browser first.\r\n\r\nBack up anyway?";
+  return MessageBoxW(nullptr, question.c_str(), u"Warning", MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+bool TForm1::BrowserHolds(const WideString& folder) {
+  const WideString holder = BrowserHoldingFolder(folder);
+  if (holder.empty()) return false;
+  ShowBox(holder + u" is using " + LongPathOf(folder) + u". Close the browser, then start again. Nothing was changed.",
+          u"Warning", MB_ICONWARNING);
+  return true;
 }
 
 std::function<bool()> TForm1::StopRequested() const {
@@ -345,6 +364,7 @@ void TForm1::BitBtn1Click() {
     ShowBox(u"The folder " + archive.Directory + u" does not exist. Nothing was written.", u"Warning", MB_ICONWARNING);
     return;
   }
+  if (!BackUpWhileBrowserRuns()) return;
   const TJobResult result = BackupProfile(*SevenZip1, ProfileDirectory(), archive.Name, StopRequested());
   EndProgress(ProgressBar1, result.Completed);
   ShowOutcome(result, u"Backup complete!");
@@ -358,6 +378,7 @@ void TForm1::BitBtn2Click() {
     ShowBox(u"The folder " + archive.Directory + u" does not exist. Nothing was restored.", u"Warning", MB_ICONWARNING);
     return;
   }
+  if (BrowserHolds(ProfileDirectory())) return;
   if (MessageBoxW(nullptr, u"Any existing profile data will be overwritten. Continue?", u"Warning",
                   MB_YESNO | MB_ICONWARNING) != IDYES)
     return;
@@ -368,13 +389,13 @@ void TForm1::BitBtn2Click() {
 }
 
 void TForm1::Button3Click() {
-  if (!AskToOverwriteProfile()) return;
+  if (BrowserHolds(ProfileDirectory()) || BrowserHolds(ChromeUserDataDirectory()) || !AskToOverwriteProfile()) return;
   const TProfileJob job(this, Button3, ImportRunningQuestion, nullptr);
   ShowOutcome(ImportFromChrome(ProfileDirectory()), u"Import complete!");
 }
 
 void TForm1::Button5Click() {
-  if (!AskToOverwriteProfile()) return;
+  if (BrowserHolds(ProfileDirectory()) || BrowserHolds(InstalledUserDataDirectory()) || !AskToOverwriteProfile()) return;
   const TProfileJob job(this, Button5, ImportRunningQuestion, nullptr);
   ShowOutcome(ImportFromInstallation(ProfileDirectory(), StopRequested()), u"Import complete!");
 }

@@ -80,7 +80,8 @@ class TForm1 : public QWidget {
   std::unique_ptr<TSevenZip> SevenZip1;
   std::unique_ptr<TSevenZip> SevenZip2;
   TAboutBox* AboutBox;
-  TSaveDialog SaveDialog1{u"Orvo.lnk", u"lnk", u"Shortcut (*.lnk)|*.lnk"};
+  // A Linux desktop runs launchers, not .lnk files: the launcher is offered first.
+  TSaveDialog SaveDialog1{u"Orvo.desktop", u"desktop", u"Desktop launcher (*.desktop)|*.desktop|Shortcut (*.lnk)|*.lnk"};
 
   const WideString& ToolDirectory() const { return FToolDirectory; }
   WideString ProfileDirectory() const { return FToolDirectory + u"Profile"; }
@@ -126,6 +127,10 @@ class TForm1 : public QWidget {
   void Label9Click();
   void DefaultBrowserButtonClick();
 
+  // Whether a browser holds a folder the job would change or copy whole: then
+  // a box says which and asks to close it, and the job does not start.
+  bool BrowserHolds(const WideString& folder);
+  bool BackUpWhileBrowserRuns();
   // Whether the user has asked the running job to stop, for the job to ask.
   std::function<bool()> StopRequested() const;
   // The buttons that touch the profile or start the browser: one such job at a time.

@@ -51,3 +51,16 @@ std::vector<WideString> SplitCommandLine(const WideString& parameters) {
   }
   return arguments;
 }
+
+WideString HostFormPaths(const WideString& parameters) {
+  WideString text = parameters;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\\') continue;
+    const bool quoted = i > 0 && text[i - 1] == u'"';
+    const std::size_t before = quoted ? i - 1 : i;
+    if (before > 0 && !IsBlank(text[before - 1]) && text[before - 1] != u'=') continue;
+    for (; i < text.size() && (quoted ? text[i] != u'"' : !IsBlank(text[i])); ++i)
+      if (text[i] == u'\\') text[i] = u'/';
+  }
+  return text;
+}

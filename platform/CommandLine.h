@@ -11,6 +11,11 @@
 // backslashes elsewhere are literal.
 std::vector<WideString> SplitCommandLine(const WideString& parameters);
 
+// The parameters text with every system path in it in host form: a path
+// that starts an argument or follows "=" (also inside double quotes) runs to
+// its closing quote or to the next blank. The rest of the text is unchanged.
+WideString HostFormPaths(const WideString& parameters);
+
 // A program started through ShellExecute finds its parameters text unsplit in
 // this environment variable (UTF-8), as a Windows program finds its command
 // line whole.

@@ -329,6 +329,16 @@ DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength) 
   return static_cast<DWORD>(path.size());
 }
 
+DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength) {
+  const auto host = HostPathOrFail(shortPath);
+  const auto system = host ? ToSystemPath(*host) : std::nullopt;
+  if (!system) return host ? FailWith(ERROR_INVALID_NAME) : 0;
+  if (system->size() + 1 > bufferLength) return static_cast<DWORD>(system->size() + 1);
+  std::copy(system->begin(), system->end(), longPath);
+  longPath[system->size()] = u'\0';
+  return static_cast<DWORD>(system->size());
+}
+
 namespace {
 
 std::string ParentOf(const std::string& path) {

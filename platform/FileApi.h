@@ -37,4 +37,9 @@ constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
 // before it (what is moved included).
 BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags);
 DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength);
+// The long form of a path: this host keeps no short names but those of the
+// browsers' user-data folders (ShortNames.h), which are resolved here, also
+// for a path that does not exist (yet). The length without the null, or the
+// size needed when the buffer is too small.
+DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength);
 UINT GetDriveTypeW(LPCWSTR rootPathName);

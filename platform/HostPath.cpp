@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ShortNames.h"
+
 namespace {
 
 constexpr char32_t ReplacementCharacter = 0xFFFD;
@@ -113,15 +115,17 @@ std::string Utf16ToUtf8Lossy(const WideString& text) {
 
 std::optional<std::string> ToHostPath(const WideString& path) {
   if (path.find(u'\0') != WideString::npos) return std::nullopt;
+  std::optional<std::string> host;
   // Nearly every path is ASCII, and every file call converts one: no decoding then.
   if (std::all_of(path.begin(), path.end(), [](char16_t unit) { return unit < 0x80; })) {
-    std::string ascii(path.size(), '/');
-    std::transform(path.begin(), path.end(), ascii.begin(),
+    host = std::string(path.size(), '/');
+    std::transform(path.begin(), path.end(), host->begin(),
                    [](char16_t unit) { return unit == u'\\' ? '/' : static_cast<char>(unit); });
-    return ascii;
+  } else {
+    host = Utf16ToUtf8(path);
+    if (host) std::replace(host->begin(), host->end(), '\\', '/');
   }
-  auto host = Utf16ToUtf8(path);
-  if (host) std::replace(host->begin(), host->end(), '\\', '/');
+  if (host && host->find("~1") != std::string::npos) host = ExpandShortNames(*host);
   return host;
 }
 

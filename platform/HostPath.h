@@ -15,8 +15,10 @@ std::optional<std::string> Utf16ToUtf8(const WideString& text);
 WideString Utf8ToUtf16Lossy(const std::string& text);
 std::string Utf16ToUtf8Lossy(const WideString& text);
 
-// System path to host path: '\' becomes '/'; nothing for a name the host
-// cannot hold (an unpaired surrogate or a null character).
+// System path to host path: '\' becomes '/', and the browsers' short-named
+// user-data folders become the folders they stand for (ShortNames.h);
+// nothing for a name the host cannot hold (an unpaired surrogate or a null
+// character).
 std::optional<std::string> ToHostPath(const WideString& path);
 // Host path to system path: '/' becomes '\'; nothing for bytes that are not
 // UTF-8, nor for a backslash, which the system form would read as a separator.

@@ -1,9 +1,11 @@
 #include "platform/ProcessApi.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <fstream>
 #include <vector>
@@ -102,4 +104,19 @@ BOOL Process32FirstW(HANDLE snapshot, PROCESSENTRY32W* entry) {
 BOOL Process32NextW(HANDLE snapshot, PROCESSENTRY32W* entry) {
   if (snapshot == INVALID_HANDLE_VALUE || !snapshot) return FailWith(ERROR_INVALID_HANDLE);
   return Fill(dynamic_cast<TSnapshot*>(static_cast<THostObject*>(snapshot)), entry);
+}
+
+DWORD GetBrowserFolderHolder(LPCWSTR folder) {
+  const auto host = folder ? ToHostPath(folder) : std::nullopt;
+  if (!host) return 0;
+  const std::string lock = ReadLink(*host + "/SingletonLock");
+  const auto dash = lock.find_last_of('-');
+  if (dash == std::string::npos) return 0;
+  char name[HOST_NAME_MAX + 1] = {};
+  gethostname(name, sizeof name - 1);
+  if (lock.substr(0, dash) != name) return HeldFromAnotherHost;
+  const std::string digits = lock.substr(dash + 1);
+  if (digits.empty() || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return 0;
+  const auto id = static_cast<pid_t>(std::stol(digits));
+  return kill(id, 0) == 0 || errno == EPERM ? static_cast<DWORD>(id) : 0;
 }

@@ -35,5 +35,12 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 // The exit code of an ended process; STILL_ACTIVE while it runs.
 BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode);
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
+
+// Chromium-family browsers on Linux keep a lock in their user-data folder
+// while they run: SingletonLock, a link to "HOST-PROCESSID". The id of the
+// running process that holds the folder; 0 when none does (no lock, or its
+// process has ended); HeldFromAnotherHost for a lock another computer holds.
+constexpr DWORD HeldFromAnotherHost = 0xFFFFFFFF;
+DWORD GetBrowserFolderHolder(LPCWSTR folder);
 BOOL Process32FirstW(HANDLE snapshot, PROCESSENTRY32W* entry);
 BOOL Process32NextW(HANDLE snapshot, PROCESSENTRY32W* entry);

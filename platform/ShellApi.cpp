@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include "platform/FindApi.h"
 #include "platform/HostPath.h"
 #include "platform/LastError.h"
+#include "platform/UserFolders.h"
 #include "platform/UserInterface.h"
 
 struct ITEMIDLIST {
@@ -100,17 +100,7 @@ void ShowFailures(const std::vector<TFailure>& failures) {
   MessageBoxW(nullptr, text.c_str(), u"Error Deleting File or Folder", MB_OK | MB_ICONERROR);
 }
 
-WideString LocalAppDataPath() {
-  const char* dataHome = std::getenv("XDG_DATA_HOME");
-  if (dataHome && dataHome[0] == '/') return ToSystemPath(dataHome).value_or(u"");
-  const char* home = std::getenv("HOME");
-  if (!home || !*home) {
-    const passwd* user = getpwuid(getuid());
-    home = user ? user->pw_dir : nullptr;
-  }
-  if (!home || !*home) return u"";
-  return ToSystemPath(std::string(home) + "/.local/share").value_or(u"");
-}
+WideString LocalAppDataPath() { return ToSystemPath(LocalAppDataFolder()).value_or(u""); }
 
 class TShellMalloc : public IMalloc {
  public:

@@ -34,7 +34,8 @@ struct IMalloc : IUnknown {
 };
 
 // Only the local application data folder (28) is known: $XDG_DATA_HOME,
-// else ~/.local/share.
+// else ~/.local/share. The browsers' user-data folders below it are reached
+// by their short names (ShortNames.h).
 HRESULT SHGetSpecialFolderLocation(HWND owner, int folder, ITEMIDLIST** idList);
 // Writes the path (at most MAX_PATH characters with its null) into path.
 BOOL SHGetPathFromIDListW(const ITEMIDLIST* idList, LPWSTR path);
@@ -63,8 +64,10 @@ struct SHELLEXECUTEINFOW {
 };
 
 // Starts the program detached and never waits for it. The parameters are
-// split into arguments by the Windows command-line rules; a bare name is
-// looked for in the tool directory, then on PATH; "RunAs" goes through
+// split into arguments by the Windows command-line rules, system paths in
+// them in host form; a bare name is looked for in the tool directory, then on
+// PATH; the browser's names chrome.exe and orvo.exe stand for the browser of
+// their folder under its Linux name (chrome, orvo); "RunAs" goes through
 // pkexec where it exists; SW_HIDE gives the program no terminal and no
 // output. Answers a value above 32 when the program started.
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,

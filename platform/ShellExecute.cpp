@@ -38,9 +38,21 @@ std::string FindOnPath(const std::string& name) {
   return "";
 }
 
+// The browser's Windows names stand for the browser in that folder as Linux
+// names it: the name itself, else "chrome", else "orvo" (a link to a browser
+// elsewhere counts).
+std::string BrowserProgram(const std::string& file) {
+  const auto slash = file.find_last_of('/');
+  const std::string name = file.substr(slash + 1);
+  if (IsExecutableFile(file) || (name != "chrome.exe" && name != "orvo.exe")) return file;
+  for (const char* linuxName : {"chrome", "orvo"})
+    if (IsExecutableFile(file.substr(0, slash + 1) + linuxName)) return file.substr(0, slash + 1) + linuxName;
+  return file;
+}
+
 // A bare name is looked for in the tool directory, then on PATH.
 std::string ResolveProgram(const std::string& file) {
-  if (file.find('/') != std::string::npos) return file;
+  if (file.find('/') != std::string::npos) return BrowserProgram(file);
   const std::string beside = ToolDirectory() + file;
   if (IsExecutableFile(beside)) return beside;
   const std::string found = FindOnPath(file);
@@ -135,7 +147,7 @@ bool Prepare(LPCWSTR operation, LPCWSTR file, LPCWSTR parameters, LPCWSTR direct
   const auto hostFile = file ? ToHostPath(file) : std::nullopt;
   const auto hostDirectory = directory ? ToHostPath(directory) : std::optional<std::string>("");
   if (!hostFile || hostFile->empty() || !hostDirectory) return false;
-  const WideString text = parameters ? parameters : u"";
+  const WideString text = HostFormPaths(parameters ? parameters : u"");
   launch.Arguments = {ResolveProgram(*hostFile)};
   for (const WideString& argument : SplitCommandLine(text)) launch.Arguments.push_back(Utf16ToUtf8Lossy(argument));
   const std::string pkexec = operation && WideString(operation) == u"RunAs" ? FindOnPath("pkexec") : "";

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <vector>
 
+#include "platform/CommandLine.h"
+#include "platform/DesktopEntry.h"
 #include "platform/HostPath.h"
 #include "platform/HostStat.h"
 
@@ -108,6 +110,12 @@ std::vector<BYTE> LinkFile(const WideString& target, const WideString& arguments
   return out.Bytes;
 }
 
+const std::string DesktopExtension = ".desktop";
+
+bool IsDesktopEntryName(const std::string& name) {
+  return name.size() > DesktopExtension.size() && name.ends_with(DesktopExtension);
+}
+
 class TShellLink final : public IShellLinkW, public IPersistFile {
  public:
   HRESULT QueryInterface(REFIID iid, void** object) override {
@@ -129,11 +137,15 @@ class TShellLink final : public IShellLinkW, public IPersistFile {
     return count;
   }
   HRESULT SetPath(LPCWSTR file) override { return Store(file, FTarget, true); }
-  HRESULT SetArguments(LPCWSTR arguments) override { return Store(arguments, FArguments, false); }
+  HRESULT SetArguments(LPCWSTR arguments) override {
+    return arguments ? Store(HostFormPaths(arguments).c_str(), FArguments, false) : E_INVALIDARG;
+  }
   HRESULT SetWorkingDirectory(LPCWSTR directory) override { return Store(directory, FDirectory, true); }
   HRESULT Save(LPCWSTR fileName, BOOL) override;
 
  private:
+  std::vector<BYTE> Contents(const std::string& hostName) const;
+
   // Texts are kept as the shell stores them: paths in host form; a counted
   // string holds at most 65535 characters.
   static HRESULT Store(LPCWSTR text, WideString& field, bool isPath) {
@@ -152,11 +164,24 @@ class TShellLink final : public IShellLinkW, public IPersistFile {
   WideString FDirectory;
 };
 
+std::vector<BYTE> TShellLink::Contents(const std::string& hostName) const {
+  if (!IsDesktopEntryName(hostName)) return LinkFile(FTarget, FArguments, FDirectory);
+  std::string name = hostName.substr(hostName.find_last_of('/') + 1);
+  name.resize(name.size() - DesktopExtension.size());
+  std::vector<std::string> arguments;
+  for (const WideString& argument : SplitCommandLine(FArguments)) arguments.push_back(Utf16ToUtf8Lossy(argument));
+  const std::string entry =
+      DesktopEntry(name, Utf16ToUtf8Lossy(FTarget), arguments, Utf16ToUtf8Lossy(FDirectory));
+  return std::vector<BYTE>(entry.begin(), entry.end());
+}
+
+// A launcher is made executable, as desktops run only such files.
 HRESULT TShellLink::Save(LPCWSTR fileName, BOOL) {
   const auto host = fileName ? ToHostPath(fileName) : std::nullopt;
   if (!host || host->empty()) return E_INVALIDARG;
-  const std::vector<BYTE> bytes = LinkFile(FTarget, FArguments, FDirectory);
-  const int fd = open(host->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+  const std::vector<BYTE> bytes = Contents(*host);
+  const int fd = open(host->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                      IsDesktopEntryName(*host) ? 0777 : 0666);
   if (fd < 0) return E_FAIL;
   const bool written = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
   return close(fd) == 0 && written ? S_OK : E_FAIL;

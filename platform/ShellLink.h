@@ -1,5 +1,7 @@
 // The shell link object: writes a shortcut file in the Shell Link Binary
-// File Format. Paths are stored in host form, as this host's shell reads them.
+// File Format, or, under a name ending in ".desktop", the Desktop Entry that
+// Linux desktops run. Paths are stored in host form, also those in the
+// arguments, as this host's programs read them.
 #pragma once
 
 #include "platform/ComTypes.h"

@@ -124,6 +124,51 @@ bool ProcessEntryMatches(const WideString& entry, const WideString& name, bool c
   return SameIgnoringAsciiCase(compareFullEntry ? entry : WideExtractFileName(entry), name);
 }
 
+namespace {
+
+WideString Decimal(DWORD value) {
+  const std::string digits = std::to_string(value);
+  return WideString(digits.begin(), digits.end());
+}
+
+// The executable name of a running process, empty when it is not found.
+WideString ProcessName(DWORD processId) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return u"";
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  WideString name;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && name.empty(); more = Process32NextW(snapshot, &entry))
+    if (entry.th32ProcessID == processId) name = entry.szExeFile;
+  CloseHandle(snapshot);
+  return name;
+}
+
+}  // namespace
+
+WideString BrowserHoldingFolder(const WideString& folder) {
+  const DWORD holder = GetBrowserFolderHolder(folder.c_str());
+  if (holder == 0) return u"";
+  if (holder == HeldFromAnotherHost) return u"A browser on another computer";
+  const WideString name = ProcessName(holder);
+  return (name.empty() ? u"A browser" : name) + u" (process " + Decimal(holder) + u")";
+}
+
+bool IsBrowserRunning(const WideString& profileDirectory) {
+  return IsProcessRunning(u"chrome.exe", false) || IsProcessRunning(u"chrome", false) ||
+         IsProcessRunning(u"chromium", false) || !BrowserHoldingFolder(profileDirectory).empty();
+}
+
+WideString LongPathOf(const WideString& path) {
+  WideString buffer(path.size() + MAX_PATH, u'\0');
+  DWORD length = GetLongPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (length > buffer.size()) {
+    buffer.resize(length);
+    length = GetLongPathNameW(path.c_str(), buffer.data(), length);
+  }
+  return length == 0 || length > buffer.size() ? path : buffer.substr(0, length);
+}
+
 WideString GetSpecialFolderPath(int folder) {
   ITEMIDLIST* idList = nullptr;
   WCHAR buffer[MAX_PATH + 1] = {};

@@ -23,6 +23,14 @@ void GetProcessList(TWideStrings& list);
 bool IsProcessRunning(const WideString& name, bool compareFullEntry);
 // The comparison IsProcessRunning makes for one entry of the list.
 bool ProcessEntryMatches(const WideString& entry, const WideString& name, bool compareFullEntry);
+// The browser that holds a user-data folder, in words such as "chromium
+// (process 4711)"; empty when none does.
+WideString BrowserHoldingFolder(const WideString& folder);
+// Whether a browser runs: a process named chrome.exe, or, as Linux names them,
+// chrome or chromium; or any browser that holds the profile folder.
+bool IsBrowserRunning(const WideString& profileDirectory);
+// A path as the user knows it: short names resolved.
+WideString LongPathOf(const WideString& path);
 // The path of a shell special folder; empty when it cannot be resolved.
 WideString GetSpecialFolderPath(int folder);
 // Writes a shortcut that starts target with the portable profile and the

@@ -36,6 +36,7 @@ WideString Decimal(DWORD value) {
 
 const WideString ProfileKept = u"\r\nThe profile was left as it was.";
 
+
 // Runs xcopy.exe to its end with the window live; answers its exit code, or
 // a warning when it could not be started or was stopped.
 WideString RunCopy(const WideString& parameters, const std::function<bool()>& stopped, DWORD& exitCode) {
@@ -72,7 +73,7 @@ TJobResult ImportFromChrome(const WideString& profileDirectory) {
   for (const TImportedFile& file : ChromeFiles) {
     const WideString name = WideExtractFileName(file.Name);
     if (!WideFileExists(source + file.Name)) {
-      notCopied += u"\r\n" + name + u": not found in " + source + u"\\Default";
+      notCopied += u"\r\n" + name + u": not found in " + LongPathOf(source) + u"\\Default";
     } else if (!CopyFileW((source + file.Name).c_str(), (profileDirectory + file.Name).c_str(), FALSE)) {
       notCopied += u"\r\n" + name + u": could not be written to " + profileDirectory + u"\\Default: " +
                    SysErrorMessage(GetLastError());
@@ -83,7 +84,7 @@ TJobResult ImportFromChrome(const WideString& profileDirectory) {
   }
   if (notCopied.empty()) return {true, u""};
   if (copied.empty() && !WideDirectoryExists(source + u"\\Default"))
-    return {false, u"No Chrome profile data was found. It was looked for in " + source + u"\\Default."};
+    return {false, u"No Chrome profile data was found. It was looked for in " + LongPathOf(source) + u"\\Default."};
   return {false, (copied.empty() ? u"Nothing was imported from Chrome." : u"Imported from Chrome:" + copied + u".") +
                      u"\r\nNot imported:" + notCopied};
 }
@@ -93,14 +94,14 @@ TJobResult ImportFromInstallation(const WideString& profileDirectory, const std:
   if (!recovery.Settled) return {false, recovery.Report};
   const WideString source = InstalledUserDataDirectory();
   if (!HoldsProfile(source))
-    return {false, u"No installed Orvo profile was found in " + source + u"." + ProfileKept};
+    return {false, u"No installed Orvo profile was found in " + LongPathOf(source) + u"." + ProfileKept};
   const WideString staging = StagingDirectory(profileDirectory);
-  if (!CreateDirectoryW(staging.c_str(), nullptr))
+  if (!CreateStagingDirectory(profileDirectory))
     return {false, u"The folder " + staging + u" could not be created: " + SysErrorMessage(GetLastError()) + ProfileKept};
   DWORD exitCode = 0;
   WideString problem = RunCopy(source + u"\\*.* " + staging + u" /E /Q /H /I /R /Y", stopped, exitCode);
   if (problem.empty() && exitCode != 0)
-    problem = u"xcopy.exe could not copy everything from " + source + u" (it ended with code " + Decimal(exitCode) +
+    problem = u"xcopy.exe could not copy everything from " + LongPathOf(source) + u" (it ended with code " + Decimal(exitCode) +
               u").";
   if (problem.empty() && !SwapInStaging(profileDirectory))
     problem = u"The copied profile could not be put in place: " + SysErrorMessage(GetLastError());

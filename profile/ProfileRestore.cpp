@@ -48,7 +48,7 @@ TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, co
                        u", which the restore replaces as a whole. Move the backup out of that folder first.\r\nThe "
                        u"profile was left as it was."};
   const WideString staging = StagingDirectory(profileDirectory);
-  if (!CreateDirectoryW(staging.c_str(), nullptr))
+  if (!CreateStagingDirectory(profileDirectory))
     return {false, u"The folder " + staging + u" could not be created: " + SystemErrorText(static_cast<Int32>(GetLastError()))};
   TJobLog log(zip, staging);
   zip.Files().Clear();

@@ -52,6 +52,15 @@ WideString KeptReport(const WideString& profile) {
 
 WideString StagingDirectory(const WideString& profileDirectory) { return profileDirectory + u".orvo-restore"; }
 
+bool CreateStagingDirectory(const WideString& profileDirectory) {
+  const WideString staging = StagingDirectory(profileDirectory);
+  if (!CreateDirectoryW(staging.c_str(), nullptr)) return false;
+  constexpr DWORD OwnerOnly = FILE_ATTRIBUTE_UNIX_EXTENSION | FILE_ATTRIBUTE_DIRECTORY | (0700u << 16);
+  const DWORD profile = GetFileAttributesW(profileDirectory.c_str());
+  SetFileAttributesW(staging.c_str(), profile != INVALID_FILE_ATTRIBUTES ? profile : OwnerOnly);
+  return true;
+}
+
 TRecovery RecoverInterruptedSwap(const WideString& profileDirectory) {
   const WideString ready = ReadyDirectory(profileDirectory), old = OldDirectory(profileDirectory);
   RemoveIfPresent(StagingDirectory(profileDirectory));

@@ -10,6 +10,10 @@
 #include "platform/WinTypes.h"
 
 WideString StagingDirectory(const WideString& profileDirectory);
+// Creates the staging directory with the profile's own attributes (its mode),
+// so that the profile that takes its place is as private as the old one was;
+// without a profile, private to its owner.
+bool CreateStagingDirectory(const WideString& profileDirectory);
 
 // What recovery left: settled, or copies it kept because it could not tell
 // which one the user wants, described for a message box.

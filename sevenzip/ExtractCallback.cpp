@@ -1,5 +1,7 @@
 #include "sevenzip/ExtractCallback.h"
 
+#include <algorithm>
+
 #include "platform/Exceptions.h"
 #include "platform/FileApi.h"
 #include "sevenzip/EngineGuard.h"
@@ -19,6 +21,14 @@ constexpr UInt32 SpecialModeBits = 07000u << 16;
 // attribute on Windows: directories are created without it.
 WORD DirectoryAttributes(UInt32 attributes) {
   return static_cast<WORD>(attributes & 0xFFFF & ~FILE_ATTRIBUTE_READONLY);
+}
+
+bool StoresMode(UInt32 attributes) { return (attributes & FILE_ATTRIBUTE_UNIX_EXTENSION) && (attributes >> 16) != 0; }
+
+// The attribute word that gives a restored folder the permission bits of its
+// stored mode.
+UInt32 FolderPermissions(UInt32 attributes) {
+  return FILE_ATTRIBUTE_UNIX_EXTENSION | FILE_ATTRIBUTE_DIRECTORY | (((attributes >> 16) & 0777u) << 16);
 }
 
 // A stored Unix mode gives a file its permission bits only: set-user-ID,
@@ -148,8 +158,11 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(UInt32 index, ISequentialOutStrea
   FProgressFilePos = 0;
   FProgressFileSize = static_cast<Int64>(size);
   if (directory) {
-    if (!ForceDirectories(path, DirectoryAttributes(attributes), checked))
+    if (!ForceDirectories(path, DirectoryAttributes(attributes), checked)) {
       FSevenzip->ReportError(CodeCouldNotCreateFile, composed);
+    } else {
+      FFolders.push_back({WideExcludeTrailingBackslash(path), attributes, modified});
+    }
     return S_OK;
   }
   if (--FFilestoextract == 0) FLastFileToExt = true;
@@ -206,6 +219,21 @@ bool TMyArchiveExtractCallback::ReachesThroughALink(const WideString& path, DWOR
 }
 
 HRESULT TMyArchiveExtractCallback::PrepareOperation(Int32) { return S_OK; }
+
+void TMyArchiveExtractCallback::RestoreFolders() {
+  std::stable_sort(FFolders.begin(), FFolders.end(), [](const TFolder& a, const TFolder& b) {
+    return std::count(a.Path.begin(), a.Path.end(), u'\\') > std::count(b.Path.begin(), b.Path.end(), u'\\');
+  });
+  for (const TFolder& folder : FFolders) {
+    if (StoresMode(folder.Attributes)) SetFileAttributesW(folder.Path.c_str(), FolderPermissions(folder.Attributes));
+    if (folder.Modified.dwLowDateTime == 0 && folder.Modified.dwHighDateTime == 0) continue;
+    const HANDLE handle = CreateFileW(folder.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) continue;
+    SetFileTime(handle, nullptr, nullptr, &folder.Modified);
+    CloseHandle(handle);
+  }
+}
 
 // Results beyond the three the table names (a stream that ends too early,
 // data after the end, headers errors, a wrong password) are failures too.

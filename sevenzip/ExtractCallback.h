@@ -3,6 +3,7 @@
 #pragma once
 
 #include <unordered_set>
+#include <vector>
 
 #include "sevenzip/InterfacedObject.h"
 #include "sevenzip/SevenZip.h"
@@ -19,6 +20,11 @@ class TMyArchiveExtractCallback : public TInterfaced<ICryptoGetTextPassword, IAr
   HRESULT PrepareOperation(Int32 askExtractMode) override;
   HRESULT SetOperationResult(Int32 resultEOperationResult) override;
 
+  // Gives the folders this run made from folder items their stored mode and
+  // time, deepest first: only once their contents are written, so that the
+  // writing neither needs permissions the mode takes away nor moves the time.
+  void RestoreFolders();
+
  protected:
   IUnknown* FindInterface(REFIID iid) override;
 
@@ -28,6 +34,12 @@ class TMyArchiveExtractCallback : public TInterfaced<ICryptoGetTextPassword, IAr
                        const FILETIME& modified, ISequentialOutStream** outStream);
   bool ReachesThroughALink(const WideString& path, DWORD& existing);
   bool ForceDirectories(const WideString& directory, WORD attributes, bool checked);
+
+  struct TFolder {
+    WideString Path;
+    UInt32 Attributes;
+    FILETIME Modified;
+  };
 
   TSevenZip* FSevenzip;
   IInArchive* FArchive;
@@ -41,6 +53,7 @@ class TMyArchiveExtractCallback : public TInterfaced<ICryptoGetTextPassword, IAr
   bool FAllFilesExt = false;
   WideString FPassword;
   std::unordered_set<WideString> FCheckedDirectories;
+  std::vector<TFolder> FFolders;
 };
 
 // A stored path that must never be written: absolute, with a ".." component,

@@ -21,9 +21,11 @@ Int32 TSevenZip::Extract(bool TestArchive) {
   created->AddRefOf();
   TInterfaceRef<IArchiveExtractCallback> callback(created);
   const UInt32 count = Ffiles.Count == 0 ? static_cast<UInt32>(-1) : Ffiles.Count;
-  return RunEngine([&] {
+  const HRESULT result = RunEngine([&] {
     return inA->Extract(selection.empty() ? nullptr : selection.data(), count, TestArchive ? 1 : 0, callback.Get());
   });
+  created->RestoreFolders();
+  return result;
 }
 
 bool TSevenZip::BuildSelection(std::vector<UInt32>& selection, Int64& total) {

@@ -15,15 +15,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/HostPath.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 bool IsSwitch(const std::string& argument) { return argument.size() == 2 && argument[0] == '/'; }
 
-std::string HostForm(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
+// The host form of a system path, as every program of this system reaches
+// files (the browsers' short-named folders included).
+std::string HostForm(const std::string& path) {
+  const auto system = Utf8ToUtf16(path);
+  return system ? ToHostPath(*system).value_or(path) : path;
 }
 
 // The command line as it was given: whole from the environment when the
@@ -40,10 +44,11 @@ bool ParseCommandLine(std::string text, fs::path& source, fs::path& target) {
   for (auto blank = text.find_last_of(' '); blank != std::string::npos && IsSwitch(text.substr(blank + 1));
        blank = text.find_last_of(' '))
     text.erase(blank);
-  const std::string mask = "\\*.* ";
+  // The paths arrive in system form or, started on this host, in host form.
+  const std::string mask = "*.* ";
   const auto at = text.find(mask);
-  if (at == std::string::npos) return false;
-  source = HostForm(text.substr(0, at));
+  if (at == std::string::npos || at == 0 || (text[at - 1] != '\\' && text[at - 1] != '/')) return false;
+  source = HostForm(text.substr(0, at - 1));
   target = HostForm(text.substr(at + mask.size()));
   return !target.empty();
 }
@@ -62,10 +67,12 @@ bool CopyFile(const fs::path& source, const fs::path& target) {
   return !error;
 }
 
+// A folder gets the permissions of its source, as the files do.
 bool CopyTree(const fs::path& source, const fs::path& target) {
   std::error_code error;
   fs::create_directories(target, error);
   if (error) return false;
+  fs::permissions(target, fs::status(source, error).permissions(), error);
   bool complete = true;
   fs::directory_iterator entries(source, error);
   if (error) return false;

@@ -23,15 +23,22 @@ class Settings : public FormFixture {
  protected:
   void SetUp() override {
     FormFixture::SetUp();
-    const char* saved = std::getenv("XDG_DATA_HOME");
-    FSavedDataHome = saved ? std::optional<std::string>(saved) : std::nullopt;
-    setenv("XDG_DATA_HOME", Dir.Host("lad").c_str(), 1);
-    Dir.MakeDirectory("lad");
+    for (const char* variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+      const char* saved = std::getenv(variable);
+      FSavedFolders.emplace_back(variable, saved ? std::optional<std::string>(saved) : std::nullopt);
+    }
+    // The user's folders as Linux lays them out: the browsers' data in the settings folder.
+    setenv("XDG_DATA_HOME", Dir.Host("share").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", Dir.Host("config").c_str(), 1);
+    Dir.MakeDirectory("share");
+    Dir.MakeDirectory("config");
     FSavedPath = std::getenv("PATH");
     setenv("PATH", (std::string(XCOPY_FOLDER) + ":" + FSavedPath).c_str(), 1);
   }
   void TearDown() override {
-    if (FSavedDataHome) setenv("XDG_DATA_HOME", FSavedDataHome->c_str(), 1); else unsetenv("XDG_DATA_HOME");
+    for (const auto& [variable, value] : FSavedFolders) {
+      if (value) setenv(variable.c_str(), value->c_str(), 1); else unsetenv(variable.c_str());
+    }
     setenv("PATH", FSavedPath.c_str(), 1);
     SetReportedVersion(VER_PLATFORM_WIN32_NT, 0, 0);
     ClearRegistry();
@@ -57,11 +64,12 @@ class Settings : public FormFixture {
   void HideXcopy() { setenv("PATH", FSavedPath.c_str(), 1); }
 
  private:
-  std::optional<std::string> FSavedDataHome;
+  std::vector<std::pair<std::string, std::optional<std::string>>> FSavedFolders;
   std::string FSavedPath;
 };
 
-const std::string Chrome = "lad/Google/Chrome/UserDa~1/Default/";
+const std::string Chrome = "config/google-chrome/Default/";
+const std::string Installed = "config/chromium";
 
 void MakePortableDefault(const TTempDir& dir) {
   dir.MakeDirectory("Profile/Default");
@@ -108,7 +116,8 @@ TEST_F(Settings, ImportsWithoutASourceOrAYesChangeNothing) {
   Answer(Form->Button3, IDYES);
   EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
   EXPECT_NE(LastBoxText().find("No Chrome profile data was found"), std::string::npos);
-  EXPECT_NE(LastBoxText().find("UserDa~1"), std::string::npos);
+  EXPECT_NE(LastBoxText().find(ToQString(Dir.System("config/google-chrome/Default")).toStdString()), std::string::npos)
+      << LastBoxText();
   Answer(Form->Button5, IDYES);
   EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
   EXPECT_NE(LastBoxText().find("No installed Orvo profile was found"), std::string::npos);
@@ -117,7 +126,7 @@ TEST_F(Settings, ImportsWithoutASourceOrAYesChangeNothing) {
 
 TEST_F(Settings, InstalledCopyIsCopiedByXcopy) {
   MakePortableDefault(Dir);
-  const std::string source = "lad/Chromium/UserDa~1";
+  const std::string source = Installed;
   MakeSampleTree(Dir, source);
   Dir.Write(source + "/.hidden", "hidden");
   Dir.MakeDirectory(source + "/Default/Empty Cache");
@@ -131,7 +140,7 @@ TEST_F(Settings, InstalledCopyIsCopiedByXcopy) {
 TEST_F(Settings, AnInstalledCopyThatCannotBeCopiedLeavesTheProfile) {
   MakePortableDefault(Dir);
   const auto before = DescribeTree(Dir.Host("Profile"));
-  const std::string source = "lad/Chromium/UserDa~1";
+  const std::string source = Installed;
   MakeSampleTree(Dir, source);
   Dir.Write(source + "/Default/big", std::string(2 << 20, 'b'));
   ShowForm();
@@ -161,7 +170,7 @@ TEST_F(Settings, TwoBlanksInAPathReachXcopyAsTheyAre) {
   other.MakeDirectory("My  Portable/Profile");
   other.MakeDirectory("My  Portable/Orvo");
   other.Write("My  Portable/Profile/old", "old");
-  const std::string source = "lad/Chromium/UserDa~1";
+  const std::string source = Installed;
   MakeSampleTree(Dir, source);
   Form = std::make_unique<TForm1>(other.System("My  Portable") + u"\\");
   Form->show();
@@ -197,15 +206,16 @@ TEST_F(Settings, AFlagThatCannotBeWrittenUnchecksTheBox) {
 }
 
 TEST_F(Settings, SyncStartsTheBrowserWithTheOldUserAgent) {
-  Recorder("Orvo/chrome.exe");
+  // The browser under its Linux name stands in for chrome.exe.
+  Recorder("Orvo/chrome");
   ShowForm();
   // The page is out of the user's reach; the test reaches its button.
   Form->PageControl1->setTabEnabled(Form->PageControl1->indexOf(Form->TabSheet3), true);
   Form->Button1->click();
-  EXPECT_EQ(Recorded("Orvo/chrome.exe"),
+  EXPECT_EQ(Recorded("Orvo/chrome"),
             "[--user-agent=Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
             "Chrome/38.0.2125.101 Safari/537.36]\n[-user-data-dir=" +
-                ToQString(ToolDirectory()).toStdString() + "Profile]\n");
+                Dir.Host("Profile") + "]\n");
 }
 
 TEST_F(Settings, DefaultBrowserOnWindows7TellsThenRegisters) {
@@ -251,12 +261,13 @@ TEST_F(Settings, ShortcutsCarryTheTypedUserAgent) {
     const auto start = info.find(": ", field) + 2;
     return info.substr(start, info.find('\n', start) - start);
   };
-  const std::string profile = "-user-data-dir=\"" + ToQString(tool).toStdString() + "Profile\"";
+  const std::string profile = "-user-data-dir=\"" + HostPathOf(tool).toStdString() + "Profile\"";
   const std::string standard = Form->Edit1->text().toStdString();
   EXPECT_EQ(arguments(standard), profile + " --user-agent=\"" + standard + "\"");
   EXPECT_EQ(arguments(""), profile + " --user-agent=\"\"");
   EXPECT_EQ(arguments("A \"quoted\" agent"), profile + " --user-agent=\"A \"quoted\" agent\"");
-  EXPECT_EQ(UI.Dialogs.back().Filter, (std::vector<WideString>{u"Shortcut (*.lnk)", u"*.lnk"}));
+  EXPECT_EQ(UI.Dialogs.back().Filter, (std::vector<WideString>{u"Desktop launcher (*.desktop)", u"*.desktop",
+                                                                u"Shortcut (*.lnk)", u"*.lnk"}));
 }
 
 TEST_F(Settings, AFlagOnAReadOnlyDiskKeepsBoxAndFileInAgreement) {
@@ -292,4 +303,29 @@ TEST_F(Settings, TheChromeImportSaysWhatItCopiedAndWhatNot) {
   EXPECT_NE(LastBoxText().find("Imported from Chrome: History, Bookmarks."), std::string::npos) << LastBoxText();
   EXPECT_NE(LastBoxText().find("Favicons: not found"), std::string::npos) << LastBoxText();
   EXPECT_EQ(Dir.Read("Profile/Default/History"), "new History");
+}
+
+TEST_F(Settings, ALauncherALinuxDesktopRunsCarriesTheUserAgent) {
+  ShowForm();
+  Form->Edit1->setText("Agent 100% $HOME `x` back\\slash");
+  UI.DialogAnswers = {Dir.System("Orvo.desktop")};
+  Press(Form->Button4);
+  ASSERT_TRUE(Dir.Exists("Orvo.desktop"));
+  EXPECT_EQ(RunCommand("desktop-file-validate '" + Dir.Host("Orvo.desktop") + "' && echo valid"), "valid\n");
+  const std::string entry = Dir.Read("Orvo.desktop");
+  const auto start = entry.find("Exec=") + 5;
+  // What a desktop makes of the Exec value: the string escapes and the field
+  // codes undone, then the words split as a shell's double quotes do.
+  std::string exec;
+  for (std::size_t i = start; entry[i] != '\n'; ++i) {
+    if (entry[i] == '\\') ++i;
+    if (entry[i] != '%' || entry[i + 1] != '%') exec += entry[i];
+  }
+  Dir.Write("exec", exec);
+  const std::string profile = HostPathOf(GetToolDirectory()).toStdString() + "Profile";
+  EXPECT_EQ(RunCommand("sh -c 'eval \"set -- $(cat \"$0\")\"; printf \"[%s]\\n\" \"$@\"' '" + Dir.Host("exec") + "'"),
+            "[" + Dir.Host("Orvo/chrome.exe") + "]\n[-user-data-dir=" + profile +
+                "]\n[--user-agent=Agent 100% $HOME `x` back\\slash]\n");
+  EXPECT_NE(entry.find("Path=" + Dir.Host("Orvo/") + "\n"), std::string::npos) << entry;
+  EXPECT_EQ(UI.Dialogs.back().Filter[1], u"*.desktop");
 }

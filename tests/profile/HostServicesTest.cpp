@@ -139,8 +139,9 @@ TEST(BrowserShortcut, LnkinfoReadsTargetDirectoryAndArguments) {
   const std::string info = RunCommand("lnkinfo '" + dir.Host("Orvo.lnk") + "'");
   EXPECT_EQ(LinkField(info, "Local path"), hostTool + "Orvo/chrome.exe") << info;
   EXPECT_EQ(LinkField(info, "Working directory"), hostTool + "Orvo/");
+  // The profile path in host form too, as the browser on this host reads it.
   EXPECT_EQ(LinkField(info, "Command line arguments"),
-            "-user-data-dir=\"" + toolText + "Profile\" --user-agent=\"" + agent + "\"");
+            "-user-data-dir=\"" + hostTool + "Profile\" --user-agent=\"" + agent + "\"");
 
   CreateBrowserShortcut(target, dir.System("Empty.lnk"), u"");
   const std::string empty = LinkField(RunCommand("lnkinfo '" + dir.Host("Empty.lnk") + "'"), "Command line arguments");

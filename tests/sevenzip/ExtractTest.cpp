@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "sevenzip/ExtractCallback.h"
@@ -329,4 +331,35 @@ TEST_F(Extraction, DeletionMarkersAreLeftOutAndAColonLaterInANameIsPlain) {
   EXPECT_FALSE(Dir.Exists("out/gone.txt"));
   EXPECT_EQ(Dir.Read("out/Default/file.txt:stream"), "stream");
   EXPECT_EQ(Messages, (std::vector<TMessage>{{CodeItemSkipped, Dir.System("out") + u"\\gone.txt"}}));
+}
+
+TEST_F(Extraction, FoldersComeBackWithTheirModesAndTimesOnceFilled) {
+  Dir.MakeDirectory("Profile/private/inner");
+  Dir.MakeDirectory("Profile/shared");
+  Dir.MakeDirectory("Profile/sealed");
+  Dir.Write("Profile/private/inner/f", "f");
+  Dir.Write("Profile/sealed/kept", "k");
+  chmod(Dir.Host("Profile/private").c_str(), 0700);
+  chmod(Dir.Host("Profile/shared").c_str(), 0750);
+  chmod(Dir.Host("Profile/sealed").c_str(), 0500);
+  for (const char* folder : {"private/inner", "private", "shared", "sealed"}) {
+    const timespec times[2] = {{1500000000, 0}, {1500000000 + static_cast<time_t>(std::strlen(folder)), 0}};
+    utimensat(AT_FDCWD, Dir.Host(std::string("Profile/") + folder).c_str(), times, 0);
+  }
+  TSevenZip writer;
+  writer.SetAddRootDir(Dir.System("Profile"));
+  writer.Files().AddString(Dir.System("Profile") + u"\\*.*");
+  writer.SetAddOptions({AddRecurseDirs});
+  writer.SetSZFileName(Dir.System("ours.7z"));
+  ASSERT_EQ(writer.Add(), 0);
+  EXPECT_EQ(ExtractInto("ours.7z", "out"), 0);
+  EXPECT_TRUE(Messages.empty());
+  for (const char* folder : {"private/inner", "private", "shared", "sealed"}) {
+    struct stat original {}, restored {};
+    stat(Dir.Host(std::string("Profile/") + folder).c_str(), &original);
+    stat(Dir.Host(std::string("out/") + folder).c_str(), &restored);
+    EXPECT_EQ(restored.st_mode, original.st_mode) << folder;
+    EXPECT_EQ(restored.st_mtim.tv_sec, original.st_mtim.tv_sec) << folder;
+  }
+  EXPECT_EQ(Dir.Read("out/sealed/kept"), "k");
 }

@@ -1,0 +1,200 @@
+// The tool with the real browser it serves: profiles that Debian's Chromium
+// made, backed up, restored, imported and opened again; the browser started
+// from the portable folder; and jobs that wait while Chromium holds a profile.
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <QTest>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "profile/HostServices.h"
+#include "tests/ArchiveFixtures.h"
+#include "tests/app/FormFixture.h"
+#include "tests/e2e/Chromium.h"
+#include "tests/e2e/PageServer.h"
+
+namespace {
+
+class Browser : public FormFixture {
+ protected:
+  void SetUp() override {
+    FormFixture::SetUp();
+    FSavedPath = std::getenv("PATH");
+    setenv("PATH", (std::string(XCOPY_FOLDER) + ":" + FSavedPath).c_str(), 1);
+  }
+  void TearDown() override {
+    setenv("PATH", FSavedPath.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+  }
+  void Press(QAbstractButton* button, int answer) {
+    UI.BoxAnswers.push_back(answer);
+    FormFixture::Press(button);
+  }
+  void Backup(const std::string& archive) {
+    Form->ComboBox1->setCurrentIndex(1);
+    Type(Form->BackupFileDir, Dir.Host(archive));
+    FormFixture::Press(Form->BitBtn1);
+  }
+  void Restore(const std::string& archive) {
+    Type(Form->RestoreFileName, Dir.Host(archive));
+    Press(Form->BitBtn2, IDYES);
+  }
+  std::string VisitedUrls(const std::string& profile) {
+    return QueryDatabase(Dir.Host(profile + "/Default/History"), "select url from urls order by url;");
+  }
+  // The mode of every folder of a tree, the tree's own included.
+  static std::vector<std::string> FolderModes(const std::string& root) {
+    std::vector<std::string> modes;
+    struct stat st {};
+    stat(root.c_str(), &st);
+    modes.push_back(". " + std::to_string(st.st_mode & 07777));
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+      if (entry.is_directory() && stat(entry.path().c_str(), &st) == 0)
+        modes.push_back(entry.path().string() + " " + std::to_string(st.st_mode & 07777));
+    std::sort(modes.begin(), modes.end());
+    return modes;
+  }
+  TPageServer Pages;
+
+ private:
+  std::string FSavedPath;
+};
+
+// The browser processes whose command line holds a text, by their id.
+std::vector<std::string> CommandLinesWith(const std::string& text) {
+  std::vector<std::string> found;
+  DIR* proc = opendir("/proc");
+  while (const dirent* entry = readdir(proc)) {
+    std::ifstream file(std::string("/proc/") + entry->d_name + "/cmdline");
+    std::string line((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (line.find(text) != std::string::npos && line.find("--type=") == std::string::npos)
+      found.push_back(std::string(entry->d_name) + ":" + line);
+  }
+  closedir(proc);
+  return found;
+}
+
+}  // namespace
+
+TEST_F(Browser, ARealProfileComesBackWholeAndChromiumOpensIt) {
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("one")));
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("two")));
+  const std::string visited = VisitedUrls("Profile");
+  ASSERT_EQ(visited, Pages.Url("one") + "\n" + Pages.Url("two") + "\n");
+  const auto tree = DescribeTree(Dir.Host("Profile"));
+  const auto modes = FolderModes(Dir.Host("Profile"));
+  ASSERT_NE(std::find(modes.begin(), modes.end(), Dir.Host("Profile/Default") + " 448"), modes.end());  // 0700
+  ShowForm();
+  Form->PageControl1->setCurrentWidget(Form->TabSheet2);
+  Backup("chromium.7z");
+  ASSERT_EQ(LastBoxText(), "Backup complete!");
+
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("three")));
+  ASSERT_NE(VisitedUrls("Profile"), visited);
+  Form->PageControl1->setCurrentWidget(Form->TabSheet5);
+  Restore("chromium.7z");
+  ASSERT_EQ(LastBoxText(), "Restore process is complete!");
+  EXPECT_EQ(DescribeTree(Dir.Host("Profile")), tree);
+  EXPECT_EQ(FolderModes(Dir.Host("Profile")), modes);
+  EXPECT_EQ(VisitedUrls("Profile"), visited);
+  EXPECT_EQ(QueryDatabase(Dir.Host("Profile/Default/History"), "pragma integrity_check;"), "ok\n");
+
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("one")));
+  EXPECT_EQ(VisitedUrls("Profile"), visited);
+  EXPECT_EQ(QueryDatabase(Dir.Host("Profile/Default/Cookies"), "select name from cookies order by name;"),
+            "one\ntwo\n");
+}
+
+TEST_F(Browser, ActivateSyncStartsThePortableBrowserOnThePortableProfile) {
+  // The portable browser under its Linux name: a wrapper that runs Chromium headless.
+  Dir.Write("Orvo/chrome", "#!/bin/sh\nexec chromium " + HeadlessSwitches() +
+                               " --remote-debugging-port=0 \"$@\" about:blank >/dev/null 2>&1\n");
+  chmod(Dir.Host("Orvo/chrome").c_str(), 0755);
+  ShowForm();
+  // The page is out of the user's reach; the test reaches its button.
+  Form->PageControl1->setTabEnabled(Form->PageControl1->indexOf(Form->TabSheet3), true);
+  Form->Button1->click();
+  std::vector<std::string> started;
+  for (int i = 0; i < 300 && (started = CommandLinesWith("-user-data-dir=" + Dir.Host("Profile"))).empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_EQ(started.size(), 1u);
+  const std::string& line = started[0];
+  EXPECT_NE(line.find(std::string("--user-agent=Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like "
+                                  "Gecko) Chrome/38.0.2125.101 Safari/537.36") + '\0'),
+            std::string::npos);
+  EXPECT_NE(line.find("-user-data-dir=" + Dir.Host("Profile") + '\0'), std::string::npos);
+  struct stat st {};
+  bool used = false;
+  for (int i = 0; i < 300 && !(used = lstat(Dir.Host("Profile/SingletonLock").c_str(), &st) == 0); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(used);
+  EXPECT_FALSE(BrowserHoldingFolder(Dir.System("Profile")).empty());
+  kill(std::stoi(line.substr(0, line.find(':'))), SIGTERM);
+}
+
+TEST_F(Browser, BothImportsTakeRealChromiumProfilesWhereLinuxKeepsThem) {
+  setenv("XDG_CONFIG_HOME", Dir.Host("config").c_str(), 1);
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("config/chromium"), Pages.Url("installed")));
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("config/google-chrome"), Pages.Url("chrome")));
+  Dir.Write("config/google-chrome/Default/Bookmarks",
+            "{\"roots\":{\"bookmark_bar\":{\"children\":[{\"name\":\"Page\",\"type\":\"url\",\"url\":\"" +
+                Pages.Url("chrome") + "\"}],\"name\":\"Bookmarks bar\",\"type\":\"folder\"}},\"version\":1}");
+  ShowForm();
+  Press(Form->Button5, IDYES);
+  EXPECT_EQ(LastBoxText(), "Import complete!");
+  EXPECT_EQ(DescribeTree(Dir.Host("Profile")), DescribeTree(Dir.Host("config/chromium")));
+  EXPECT_EQ(VisitedUrls("Profile"), Pages.Url("installed") + "\n");
+  Press(Form->Button3, IDYES);
+  EXPECT_EQ(LastBoxText(), "Import complete!");
+  EXPECT_EQ(VisitedUrls("Profile"), Pages.Url("chrome") + "\n");
+  EXPECT_EQ(Dir.Read("Profile/Default/Bookmarks"), Dir.Read("config/google-chrome/Default/Bookmarks"));
+  EXPECT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("after")));
+}
+
+TEST_F(Browser, NoJobTouchesAProfileChromiumHolds) {
+  setenv("XDG_CONFIG_HOME", Dir.Host("config").c_str(), 1);
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("config/chromium"), Pages.Url("installed")));
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("one")));
+  ShowForm();
+  Form->PageControl1->setCurrentWidget(Form->TabSheet2);
+  Backup("first.7z");
+  ASSERT_EQ(LastBoxText(), "Backup complete!");
+  UI.Boxes.clear();
+  {
+    TRunningChromium chromium(Dir.Host("Profile"));
+    ASSERT_TRUE(chromium.HoldsProfile());
+    ShowForm();
+    ASSERT_FALSE(UI.Boxes.empty());
+    EXPECT_EQ(UI.Boxes[0].Text, u"Please close all running browser instances before you continue!");
+    // Chromium itself writes on; what the tool would do shows as a mark gone or a folder beside.
+    Dir.Write("Profile/mark", "the profile as it is");
+    Form->PageControl1->setCurrentWidget(Form->TabSheet2);
+    UI.BoxAnswers.push_back(IDNO);
+    Backup("second.7z");
+    EXPECT_EQ(UI.Boxes.back().Type & 0x0F, MB_YESNO);
+    EXPECT_NE(LastBoxText().find("Back up anyway?"), std::string::npos) << LastBoxText();
+    EXPECT_FALSE(Dir.Exists("second.7z"));
+    Form->PageControl1->setCurrentWidget(Form->TabSheet5);
+    for (QAbstractButton* job : {static_cast<QAbstractButton*>(Form->BitBtn2), static_cast<QAbstractButton*>(Form->Button3),
+                                 static_cast<QAbstractButton*>(Form->Button5)}) {
+      Type(Form->RestoreFileName, Dir.Host("first.7z"));
+      Press(job, IDYES);
+      EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
+      EXPECT_NE(LastBoxText().find("is using"), std::string::npos) << LastBoxText();
+    }
+    EXPECT_EQ(Dir.Read("Profile/mark"), "the profile as it is");
+    for (const char* beside : {"Profile.orvo-restore", "Profile.orvo-ready", "Profile.orvo-old"})
+      EXPECT_FALSE(Dir.Exists(beside)) << beside;
+    UI.BoxAnswers.clear();
+    chromium.Close();
+  }
+  Restore("first.7z");
+  EXPECT_EQ(LastBoxText(), "Restore process is complete!");
+  Press(Form->Button5, IDYES);
+  EXPECT_EQ(LastBoxText(), "Import complete!");
+}
