@@ -12,40 +12,13 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/FileHandle.h"
 #include "platform/HostObject.h"
 #include "platform/HostPath.h"
 #include "platform/HostStat.h"
 #include "platform/LastError.h"
-#include "platform/OpenFiles.h"
 
 namespace {
-
-// A file handle, which holds its file open for the sharing rule. A
-// last-write time set through the handle stays the file's time: it is
-// applied at once and again when the handle is closed, after whatever was
-// written since.
-class TFileObject : public THostObject {
- public:
-  TFileObject(int descriptor, const THeldFile& file) : FDescriptor(descriptor), FFile(file) { HoldFile(FFile); }
-  ~TFileObject() override { ReleaseFile(FFile); }
-  TFileObject(const TFileObject&) = delete;
-  TFileObject& operator=(const TFileObject&) = delete;
-  int Descriptor() const override { return FDescriptor; }
-  void KeepTimes(const timespec (&times)[2]) {
-    FTimes[0] = times[0];
-    FTimes[1] = times[1];
-    FHasTimes = true;
-  }
-  void ReapplyTimes() const {
-    if (FHasTimes) futimens(FDescriptor, FTimes);
-  }
-
- private:
-  int FDescriptor;
-  THeldFile FFile;
-  bool FHasTimes = false;
-  timespec FTimes[2] = {};
-};
 
 bool IsHandle(HANDLE object) { return object && object != INVALID_HANDLE_VALUE; }
 
@@ -53,62 +26,58 @@ int DescriptorOf(HANDLE file) { return IsHandle(file) ? static_cast<THostObject*
 
 bool IsFileHandle(HANDLE file) { return DescriptorOf(file) >= 0; }
 
-BOOL WriteAll(int fd, const char* data, DWORD size, DWORD* written) {
-  DWORD done = 0;
-  while (done < size) {
-    const ssize_t n = write(fd, data + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (written) *written = done;
-      return n == 0 ? FailWith(ERROR_DISK_FULL) : FailWithErrno();
-    }
-    done += static_cast<DWORD>(n);
-  }
-  if (written) *written = done;
-  return TRUE;
-}
-
-int OpenFlags(DWORD access, DWORD disposition) {
-  int flags = O_CLOEXEC;
+// The access flags of an open: never blocking (a FIFO's other end is not
+// waited for; files ignore the flag), and writing only to the named file
+// itself, never through a link.
+int AccessFlags(DWORD access) {
   const bool read = access & GENERIC_READ;
   const bool write = access & GENERIC_WRITE;
-  flags |= read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
-  switch (disposition) {
-    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-    case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
-    case OPEN_ALWAYS: flags |= O_CREAT; break;
-    case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
-    default: break;
-  }
-  // Whatever is written goes to the named file itself, never through a link.
-  if (write) flags |= O_NOFOLLOW;
-  return flags;
+  return O_CLOEXEC | O_NONBLOCK | (read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY) | (write ? O_NOFOLLOW : 0);
 }
 
 // The mode a new file gets: the attribute word's Unix mode when it carries
 // one, else the usual mode, without write bits for a read-only file.
-void ApplyCreationMode(int fd, DWORD attributes) {
-  struct stat st {};
-  if (fstat(fd, &st) != 0) return;
-  if (HasUnixMode(attributes) || (attributes & FILE_ATTRIBUTE_READONLY))
-    fchmod(fd, ModeFromAttributes(attributes, st.st_mode));
+void ApplyCreationMode(int fd, DWORD attributes, const struct stat& status) {
+  if (!HasUnixMode(attributes) && !(attributes & FILE_ATTRIBUTE_READONLY)) return;
+  const mode_t mode = ModeFromAttributes(attributes, status.st_mode);
+  if (mode != (status.st_mode & 07777)) fchmod(fd, mode);
 }
 
 bool IsCreatingDisposition(DWORD disposition) {
   return disposition == CREATE_NEW || disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
 }
 
-// Why an existing name cannot be opened as asked, before anything opens it:
-// only files and directories are opened (a FIFO or a device could block or
-// act on being opened), a directory never as a file, and a file this process
-// holds open is not created anew or written.
+// Why what an open found cannot be used as asked: only files and
+// directories are opened (a FIFO or a device is closed again untouched), a
+// directory never as a file, and a file this process holds open is not
+// created anew or written.
 DWORD RefusalOfExisting(const struct stat& st, DWORD access, DWORD disposition, DWORD flags) {
   if (S_ISDIR(st.st_mode) && (flags & FILE_FLAG_BACKUP_SEMANTICS) && !(access & GENERIC_WRITE)) return ERROR_SUCCESS;
   if (!S_ISREG(st.st_mode)) return ERROR_ACCESS_DENIED;
-  if (disposition == CREATE_NEW) return ERROR_FILE_EXISTS;
   const bool changes = (access & GENERIC_WRITE) || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
   if (changes && IsFileHeld({st.st_dev, st.st_ino})) return ERROR_SHARING_VIOLATION;
   return ERROR_SUCCESS;
+}
+
+// Opens the name: a new file first when the disposition may create one,
+// else what is there. Answers the descriptor with its status, and whether
+// the open created the file; -1 with errno set when nothing opened.
+int OpenName(const std::string& host, DWORD access, DWORD disposition, struct stat& status, bool& created) {
+  created = false;
+  int fd = -1;
+  if (IsCreatingDisposition(disposition)) {
+    fd = open(host.c_str(), AccessFlags(access) | O_CREAT | O_EXCL, 0666);
+    created = fd >= 0;
+    if (fd < 0 && (errno != EEXIST || disposition == CREATE_NEW)) return -1;
+  }
+  if (fd < 0) fd = open(host.c_str(), AccessFlags(access));
+  if (fd >= 0 && fstat(fd, &status) != 0) {
+    const int error = errno;
+    close(fd);
+    errno = error;
+    return -1;
+  }
+  return fd;
 }
 
 // Windows names a missing directory on the way differently from a missing file.
@@ -130,25 +99,31 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile) {
   const auto host = HostPathOrFail(fileName);
   if (!host) return INVALID_HANDLE_VALUE;
-  struct stat before {};
-  const bool existed = stat(host->c_str(), &before) == 0;
+  struct stat status {};
+  bool created = false;
+  const int fd = OpenName(*host, desiredAccess, creationDisposition, status, created);
+  if (fd < 0) {
+    if (errno == EEXIST) {
+      FailWith(ERROR_FILE_EXISTS);
+    } else {
+      FailForPath(*host);
+    }
+    return INVALID_HANDLE_VALUE;
+  }
   const DWORD refusal =
-      existed ? RefusalOfExisting(before, desiredAccess, creationDisposition, flagsAndAttributes) : ERROR_SUCCESS;
-  if (refusal != ERROR_SUCCESS) {
-    FailWith(refusal);
+      created ? ERROR_SUCCESS : RefusalOfExisting(status, desiredAccess, creationDisposition, flagsAndAttributes);
+  const bool truncates = !created && (creationDisposition == CREATE_ALWAYS || creationDisposition == TRUNCATE_EXISTING);
+  if (truncates) status.st_size = 0;
+  if (refusal != ERROR_SUCCESS || (truncates && ftruncate(fd, 0) != 0)) {
+    const int error = errno;
+    close(fd);
+    errno = error;
+    FailWith(refusal != ERROR_SUCCESS ? refusal : ErrnoToWin32(error));
     return INVALID_HANDLE_VALUE;
   }
-  const int fd = open(host->c_str(), OpenFlags(desiredAccess, creationDisposition), 0666);
-  struct stat opened {};
-  if (fd < 0 || fstat(fd, &opened) != 0) {
-    FailForPath(*host);
-    if (fd >= 0) close(fd);
-    return INVALID_HANDLE_VALUE;
-  }
-  if (IsCreatingDisposition(creationDisposition) && (!existed || creationDisposition == CREATE_ALWAYS))
-    ApplyCreationMode(fd, flagsAndAttributes);
-  SetLastError(existed && IsCreatingDisposition(creationDisposition) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
-  return new TFileObject(fd, {opened.st_dev, opened.st_ino});
+  if (created || creationDisposition == CREATE_ALWAYS) ApplyCreationMode(fd, flagsAndAttributes, status);
+  SetLastError(!created && IsCreatingDisposition(creationDisposition) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  return new TFileObject(fd, status);
 }
 
 DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD length, DWORD) {
@@ -164,29 +139,38 @@ DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD length, DWORD) {
   return static_cast<DWORD>(system->size());
 }
 
-BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED*) {
+namespace {
+
+TFileObject* FileOf(HANDLE file) { return static_cast<TFileObject*>(static_cast<THostObject*>(file)); }
+
+// The position an OVERLAPPED record names, for positioned transfers.
+std::optional<std::int64_t> PositionOf(const OVERLAPPED* overlapped) {
+  if (!overlapped) return std::nullopt;
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(overlapped->OffsetHigh) << 32) | overlapped->Offset);
+}
+
+}  // namespace
+
+BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED* overlapped) {
   if (bytesRead) *bytesRead = 0;
   if (!IsFileHandle(file)) return FailWith(ERROR_INVALID_HANDLE);
-  auto* out = static_cast<char*>(buffer);
-  DWORD done = 0;
-  while (done < bytesToRead) {
-    const ssize_t n = read(DescriptorOf(file), out + done, bytesToRead - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      if (bytesRead) *bytesRead = done;
-      return FailWithErrno();
-    }
-    if (n == 0) break;
-    done += static_cast<DWORD>(n);
-  }
-  if (bytesRead) *bytesRead = done;
+  const auto position = PositionOf(overlapped);
+  const ssize_t n = FileOf(file)->Read(buffer, bytesToRead, position ? &*position : nullptr);
+  if (n < 0) return FailWithErrno();
+  if (bytesRead) *bytesRead = static_cast<DWORD>(n);
   return TRUE;
 }
 
-BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten, OVERLAPPED*) {
+BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten, OVERLAPPED* overlapped) {
   if (bytesWritten) *bytesWritten = 0;
   if (!IsFileHandle(file)) return FailWith(ERROR_INVALID_HANDLE);
-  return WriteAll(DescriptorOf(file), static_cast<const char*>(buffer), bytesToWrite, bytesWritten);
+  const auto position = PositionOf(overlapped);
+  std::size_t written = 0;
+  const bool ok =
+      FileOf(file)->Write(static_cast<const char*>(buffer), bytesToWrite, position ? &*position : nullptr, written);
+  if (bytesWritten) *bytesWritten = static_cast<DWORD>(written);
+  if (ok) return TRUE;
+  return errno == 0 ? FailWith(ERROR_DISK_FULL) : FailWithErrno();
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh, DWORD moveMethod) {
@@ -209,23 +193,36 @@ DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh,
   return static_cast<DWORD>(position);
 }
 
+// Every caller asks right after the open: the size the open found serves
+// then, unless something was written through the handle since.
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* fileSize) {
+  struct stat st {};
+  if (!IsFileHandle(file) || !fileSize) return FailWith(ERROR_INVALID_HANDLE);
+  fileSize->QuadPart = FileOf(file)->OpenedSize();
+  if (fileSize->QuadPart >= 0) return TRUE;
+  if (fstat(DescriptorOf(file), &st) != 0) return FailWithErrno();
+  fileSize->QuadPart = st.st_size;
+  return TRUE;
+}
+
 BOOL SetFileTime(HANDLE file, const FILETIME*, const FILETIME* lastAccessTime, const FILETIME* lastWriteTime) {
   if (!IsFileHandle(file)) return FailWith(ERROR_INVALID_HANDLE);
   const auto slot = [](const FILETIME* time) {
     return time ? TimespecFromFileTime(*time) : timespec{0, UTIME_OMIT};
   };
   const timespec times[2] = {slot(lastAccessTime), slot(lastWriteTime)};
-  if (futimens(DescriptorOf(file), times) != 0) return FailWithErrno();
-  static_cast<TFileObject*>(static_cast<THostObject*>(file))->KeepTimes(times);
+  FileOf(file)->KeepTimes(times);
   return TRUE;
 }
 
 BOOL CloseHandle(HANDLE object) {
   if (!IsHandle(object)) return FailWith(ERROR_INVALID_HANDLE);
-  const int fd = DescriptorOf(object);
-  if (fd >= 0) static_cast<TFileObject*>(static_cast<THostObject*>(object))->ReapplyTimes();
+  const bool file = DescriptorOf(object) >= 0;
+  const bool closed = !file || FileOf(object)->Close();
+  const int error = errno;
   delete static_cast<THostObject*>(object);
-  return fd < 0 || close(fd) == 0 ? TRUE : FailWithErrno();
+  errno = error;
+  return closed ? TRUE : FailWithErrno();
 }
 
 // A link reports the reparse-point bit with the attributes of what it
@@ -234,8 +231,10 @@ DWORD GetFileAttributesW(LPCWSTR fileName) {
   const auto host = HostPathOrFail(fileName);
   struct stat st {};
   if (!host) return INVALID_FILE_ATTRIBUTES;
+  // An existence probe: a missing name is not told from a missing folder on
+  // its way, which would cost a look at the parent for every probe.
   if (lstat(host->c_str(), &st) != 0) {
-    FailForPath(*host);
+    FailWithErrno();
     return INVALID_FILE_ATTRIBUTES;
   }
   if (!S_ISLNK(st.st_mode)) return AttributesFromStat(st);
@@ -244,11 +243,13 @@ DWORD GetFileAttributesW(LPCWSTR fileName) {
          FILE_ATTRIBUTE_REPARSE_POINT;
 }
 
+// An attribute word with a Unix mode sets that mode outright; without one,
+// only the read-only bit acts, on the mode the file has.
 BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes) {
   const auto host = HostPathOrFail(fileName);
   struct stat st {};
   if (!host) return FALSE;
-  if (stat(host->c_str(), &st) != 0) return FailForPath(*host);
+  if (!HasUnixMode(fileAttributes) && stat(host->c_str(), &st) != 0) return FailForPath(*host);
   return chmod(host->c_str(), ModeFromAttributes(fileAttributes, st.st_mode)) == 0 ? TRUE : FailWithErrno();
 }
 
@@ -280,28 +281,26 @@ BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists)
     errno = error;
     return errno == EEXIST ? FailWith(ERROR_FILE_EXISTS) : FailForPath(*target);
   }
+  struct stat written {};
+  fstat(out, &written);
+  TFileObject copy(out, written);
   std::vector<char> buffer(1 << 20);
   BOOL ok = TRUE;
-  for (;;) {
+  for (std::size_t done = 0;;) {
     const ssize_t n = read(in, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ok = FailWithErrno();
-      break;
-    }
-    if (n == 0) break;
-    if (!WriteAll(out, buffer.data(), static_cast<DWORD>(n), nullptr)) {
-      ok = FALSE;
+    if (n <= 0 || !copy.Write(buffer.data(), static_cast<std::size_t>(n), nullptr, done)) {
+      ok = n == 0 ? TRUE : n < 0 || errno != 0 ? FailWithErrno() : FailWith(ERROR_DISK_FULL);
       break;
     }
   }
   if (ok) {
     fchmod(out, st.st_mode & 07777);
     const timespec times[2] = {st.st_atim, st.st_mtim};
-    futimens(out, times);
+    copy.KeepTimes(times);
   }
   close(in);
-  if (close(out) != 0 && ok) ok = FailWithErrno();
+  if (!copy.Close() && ok) ok = FailWithErrno();
   return ok;
 }
 
@@ -346,6 +345,17 @@ std::string ParentOf(const std::string& path) {
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// A file's own data, or for a directory the file system it lies on.
+bool FlushMoved(const std::string& path, bool directory) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | (directory ? O_DIRECTORY : 0));
+  if (fd < 0) return false;
+  const bool flushed = (directory ? syncfs(fd) : fsync(fd)) == 0;
+  const int error = errno;
+  close(fd);
+  errno = error;
+  return flushed;
+}
+
 void SyncDirectory(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
@@ -363,18 +373,11 @@ BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags) {
   if (lstat(source->c_str(), &st) != 0) return FailForPath(*source);
   if (!(flags & MOVEFILE_REPLACE_EXISTING) && lstat(target->c_str(), &st) == 0) return FailWith(ERROR_ALREADY_EXISTS);
   const bool writeThrough = flags & MOVEFILE_WRITE_THROUGH;
-  if (writeThrough) {
-    const int fd = open(ParentOf(*source).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0 && syncfs(fd) != 0) {
-      close(fd);
-      return FailWithErrno();
-    }
-    if (fd >= 0) close(fd);
-  }
+  if (writeThrough && !FlushMoved(*source, S_ISDIR(st.st_mode))) return FailWithErrno();
   if (rename(source->c_str(), target->c_str()) != 0) return FailForPath(*target);
   if (writeThrough) {
-    SyncDirectory(ParentOf(*source));
     SyncDirectory(ParentOf(*target));
+    if (ParentOf(*source) != ParentOf(*target)) SyncDirectory(ParentOf(*source));
   }
   return TRUE;
 }

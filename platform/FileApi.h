@@ -5,14 +5,30 @@
 #include "platform/WinTypes.h"
 
 struct SECURITY_ATTRIBUTES;
-struct OVERLAPPED;
+
+// A transfer at a given position (Offset, OffsetHigh); the file position is
+// left as it was.
+struct OVERLAPPED {
+  std::uintptr_t Internal;
+  std::uintptr_t InternalHigh;
+  DWORD Offset;
+  DWORD OffsetHigh;
+  HANDLE hEvent;
+};
 
 HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECURITY_ATTRIBUTES* security,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+// One read, as Windows reads a file: fewer bytes than asked only at its end.
 BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED* overlapped);
+// What is written is handed to the disk as it goes: its write-back is started
+// every few MiB and when the handle closes, without waiting for it.
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten, OVERLAPPED* overlapped);
 DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh, DWORD moveMethod);
-// A time set here is the file's time also after later writes through the handle.
+// The size as the open found it while nothing was written through the
+// handle (every caller asks right after opening), else the file's size now.
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* fileSize);
+// A time set here becomes the file's time when the handle closes, after all
+// that was written through it.
 BOOL SetFileTime(HANDLE file, const FILETIME* creationTime, const FILETIME* lastAccessTime,
                  const FILETIME* lastWriteTime);
 BOOL CloseHandle(HANDLE object);
@@ -33,8 +49,8 @@ DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD length, DWORD fl
 constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
 constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
 // Renames a file or directory. With MOVEFILE_WRITE_THROUGH it returns only
-// when the move is on disk, and so is everything written to the file system
-// before it (what is moved included).
+// when the move is on disk, and so is what is moved: a file's data (fsync),
+// a directory's whole tree (the file system's, syncfs).
 BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags);
 DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength);
 // The long form of a path: this host keeps no short names but those of the

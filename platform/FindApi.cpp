@@ -65,21 +65,31 @@ void Fill(WIN32_FIND_DATAW* data, const struct stat& st, const WideString& name)
 
 bool IsReported(const struct stat& st) { return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode); }
 
-// Moves to the next entry that matches and may be reported.
+bool IsDotEntry(const char* name) { return name[0] == '.' && (!name[1] || (name[1] == '.' && !name[2])); }
+
+// Moves to the next entry that matches and may be reported. The status of
+// an entry is read only once its name matched: names the pattern leaves out
+// cost no look at the disk, and "." and ".." are reported as the folders
+// they are, without their times, which every caller passes over.
 bool Advance(TFindState& state, WIN32_FIND_DATAW* data) {
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(state.Directory);
     if (!entry) return FailWith(errno ? ErrnoToWin32(errno) : ERROR_NO_MORE_FILES);
-    struct stat st {};
-    if (fstatat(dirfd(state.Directory), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !IsReported(st))
-      continue;
     const auto name = ToSystemPath(entry->d_name);
+    if (IsDotEntry(entry->d_name) && MatchesWildcard(state.Pattern, *name)) {
+      *data = {};
+      data->dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+      std::copy(name->begin(), name->end(), data->cFileName);
+      return TRUE;
+    }
+    if (name && !MatchesWildcard(state.Pattern, *name)) continue;
+    struct stat st {};
+    if (fstatat(dirfd(state.Directory), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !IsReported(st)) continue;
     if (!name) {
       UnrepresentableNames.push_back(Utf8ToUtf16Lossy(state.HostDirectory + "/" + entry->d_name));
       continue;
     }
-    if (!MatchesWildcard(state.Pattern, *name)) continue;
     Fill(data, st, *name);
     return TRUE;
   }

@@ -18,6 +18,7 @@ DWORD ErrnoToWin32(int error) {
     case EACCES:
     case EPERM:
     case EISDIR:
+    case ENXIO:
     case ELOOP: return ERROR_ACCESS_DENIED;
     case EMFILE:
     case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;

@@ -29,6 +29,10 @@ constexpr DWORD MAX_PATH = 260;
 
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 
+struct LARGE_INTEGER {
+  std::int64_t QuadPart;
+};
+
 struct FILETIME {
   DWORD dwLowDateTime;
   DWORD dwHighDateTime;

@@ -4,9 +4,11 @@
 #include "profile/FolderSummary.h"
 #include "profile/HostServices.h"
 
+const WideString SwapMarkName = u".orvo-restore-complete";
+
 namespace {
 
-const WideString CompleteMark = u"\\.orvo-restore-complete";
+const WideString CompleteMark = u"\\" + SwapMarkName;
 
 WideString ReadyDirectory(const WideString& profile) { return profile + u".orvo-ready"; }
 WideString OldDirectory(const WideString& profile) { return profile + u".orvo-old"; }
@@ -38,8 +40,10 @@ WideString KeptReport(const WideString& profile) {
   WideString report =
       u"A restore was interrupted, and the tool cannot tell which copy of the profile you want. Nothing was "
       u"deleted:";
-  const WideString ready = ReadyDirectory(profile), old = OldDirectory(profile);
-  if (Exists(ready)) report += u"\r\n\r\n" + ready + u" holds the restored profile: " + DescribeFolder(ready) + u".";
+  const WideString staging = StagingDirectory(profile), ready = ReadyDirectory(profile), old = OldDirectory(profile);
+  for (const WideString& restored : {staging, ready})
+    if (Exists(restored))
+      report += u"\r\n\r\n" + restored + u" holds the restored profile: " + DescribeFolder(restored) + u".";
   if (Exists(old))
     report += u"\r\n\r\n" + old + u" holds the profile from before the restore: " + DescribeFolder(old) + u".";
   if (Exists(profile))
@@ -62,35 +66,41 @@ bool CreateStagingDirectory(const WideString& profileDirectory) {
 }
 
 TRecovery RecoverInterruptedSwap(const WideString& profileDirectory) {
+  const WideString staging = StagingDirectory(profileDirectory);
   const WideString ready = ReadyDirectory(profileDirectory), old = OldDirectory(profileDirectory);
-  RemoveIfPresent(StagingDirectory(profileDirectory));
   if (!Exists(profileDirectory)) {
-    if (Exists(ready)) {
+    if (IsMarked(staging)) {
+      Move(staging, profileDirectory);
+    } else if (Exists(ready)) {
       Move(ready, profileDirectory);
     } else if (Exists(old)) {
       Move(old, profileDirectory);
     }
   }
+  // Staging that is unfinished, or whose swap never began, is the tool's own work.
+  if (!IsMarked(staging) || !Exists(old)) RemoveIfPresent(staging);
   if (IsMarked(profileDirectory)) {
     RemoveIfPresent(old);
     if (!Exists(old)) Unmark(profileDirectory);
   }
-  if (!Exists(ready) && !Exists(old)) return {true, u""};
+  if (!Exists(staging) && !Exists(ready) && !Exists(old)) return {true, u""};
   return {false, KeptReport(profileDirectory)};
 }
 
+// The mark goes into the staging tree before the profile moves aside; the
+// move flushes the file system first, so a profile that is aside always has
+// its restored successor whole and marked on disk.
 bool SwapInStaging(const WideString& profileDirectory) {
-  const WideString staging = StagingDirectory(profileDirectory);
-  const WideString ready = ReadyDirectory(profileDirectory), old = OldDirectory(profileDirectory);
-  if (!Mark(staging) || !Move(staging, ready)) return false;
+  const WideString staging = StagingDirectory(profileDirectory), old = OldDirectory(profileDirectory);
+  if (!Mark(staging)) return false;
   const bool hadProfile = Exists(profileDirectory);
   if (hadProfile && !Move(profileDirectory, old)) {
-    Move(ready, staging);
+    Unmark(staging);
     return false;
   }
-  if (!Move(ready, profileDirectory)) {
+  if (!Move(staging, profileDirectory)) {
     if (hadProfile) Move(old, profileDirectory);
-    Move(ready, staging);
+    Unmark(staging);
     return false;
   }
   RemoveIfPresent(old);

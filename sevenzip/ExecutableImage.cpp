@@ -48,9 +48,8 @@ Int64 ElfImageEnd(HANDLE file) {
 }  // namespace
 
 UInt32 ReadAt(HANDLE file, Int64 offset, void* buffer, UInt32 size) {
-  FileSeek64(file, FILE_BEGIN, offset);
   DWORD count = 0;
-  return ReadFile(file, buffer, size, &count, nullptr) ? count : 0;
+  return FileReadAt(file, offset, buffer, size, count) ? count : 0;
 }
 
 Int64 ExecutableImageEnd(HANDLE file, Int64 fileSize) {

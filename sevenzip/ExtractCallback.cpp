@@ -17,12 +17,6 @@ constexpr UInt32 UnixLinkType = 0120000;
 
 constexpr UInt32 SpecialModeBits = 07000u << 16;
 
-// A read-only directory blocks writing into it on this host, unlike the
-// attribute on Windows: directories are created without it.
-WORD DirectoryAttributes(UInt32 attributes) {
-  return static_cast<WORD>(attributes & 0xFFFF & ~FILE_ATTRIBUTE_READONLY);
-}
-
 bool StoresMode(UInt32 attributes) { return (attributes & FILE_ATTRIBUTE_UNIX_EXTENSION) && (attributes >> 16) != 0; }
 
 // The attribute word that gives a restored folder the permission bits of its
@@ -158,7 +152,7 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(UInt32 index, ISequentialOutStrea
   FProgressFilePos = 0;
   FProgressFileSize = static_cast<Int64>(size);
   if (directory) {
-    if (!ForceDirectories(path, DirectoryAttributes(attributes), checked)) {
+    if (!ForceDirectories(path, checked)) {
       FSevenzip->ReportError(CodeCouldNotCreateFile, composed);
     } else {
       FFolders.push_back({WideExcludeTrailingBackslash(path), attributes, modified});
@@ -166,16 +160,23 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(UInt32 index, ISequentialOutStrea
     return S_OK;
   }
   if (--FFilestoextract == 0) FLastFileToExt = true;
-  ForceDirectories(ItemDirectory(path), DirectoryAttributes(attributes), checked);
+  ForceDirectories(ItemDirectory(path), checked);
   return CreateOutput(path, composed, FileAttributes(attributes), modified, outStream);
 }
 
 // Creates the directory and those above it unless this run has already
-// checked or made it. Once a checked path's directories are there, none of
-// them is a link, so later items below them need no further look at the disk.
-bool TMyArchiveExtractCallback::ForceDirectories(const WideString& directory, WORD attributes, bool checked) {
+// checked or made it; below a checked directory one creation does. Once a
+// checked path's directories are there, none of them is a link, so later
+// items below them need no further look at the disk. Folders are made
+// without attributes: on this host only a mode would act (a read-only one
+// would even keep the folder's contents out), and folder items get theirs
+// once their contents are written (RestoreFolders).
+bool TMyArchiveExtractCallback::ForceDirectories(const WideString& directory, bool checked) {
   if (FCheckedDirectories.contains(directory)) return true;
-  if (!WideForceDirectories(directory, attributes)) return false;
+  const bool parentChecked = FCheckedDirectories.contains(ItemDirectory(directory));
+  if (parentChecked ? !CreateDirectoryW(directory.c_str(), nullptr) && !WideDirectoryExists(directory)
+                    : !WideForceDirectories(directory, 0))
+    return false;
   if (!checked) return true;
   for (auto end = directory.find(u'\\', FExtractDirectory.size()); end != WideString::npos;
        end = directory.find(u'\\', end + 1))

@@ -33,7 +33,7 @@ class TMyArchiveExtractCallback : public TInterfaced<ICryptoGetTextPassword, IAr
   HRESULT CreateOutput(const WideString& path, const WideString& composed, UInt32 attributes,
                        const FILETIME& modified, ISequentialOutStream** outStream);
   bool ReachesThroughALink(const WideString& path, DWORD& existing);
-  bool ForceDirectories(const WideString& directory, WORD attributes, bool checked);
+  bool ForceDirectories(const WideString& directory, bool checked);
 
   struct TFolder {
     WideString Path;

@@ -118,6 +118,34 @@ std::int64_t FileSeek64(HANDLE handle, int origin, std::int64_t offset) {
   return static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low);
 }
 
+namespace {
+
+OVERLAPPED At(std::int64_t position) {
+  OVERLAPPED overlapped{};
+  overlapped.Offset = static_cast<DWORD>(position);
+  overlapped.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(position) >> 32);
+  return overlapped;
+}
+
+}  // namespace
+
+bool FileReadAt(HANDLE handle, std::int64_t position, void* buffer, DWORD size, DWORD& count) {
+  OVERLAPPED at = At(position);
+  count = 0;
+  return ReadFile(handle, buffer, size, &count, &at) != FALSE;
+}
+
+bool FileWriteAt(HANDLE handle, std::int64_t position, const void* buffer, DWORD size, DWORD& count) {
+  OVERLAPPED at = At(position);
+  count = 0;
+  return WriteFile(handle, buffer, size, &count, &at) != FALSE;
+}
+
+std::int64_t FileSize64(HANDLE handle) {
+  LARGE_INTEGER size{0};
+  return GetFileSizeEx(handle, &size) ? size.QuadPart : 0;
+}
+
 DWORD WideFileSize(const WideString& name) {
   const HANDLE file = WideCreateFile(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;

@@ -34,6 +34,13 @@ bool WideForceDirectories(const WideString& path, WORD attributes);
 HANDLE WideCreateFile(const WideString& name, DWORD access, DWORD shareMode, void* security, DWORD disposition,
                       DWORD flagsAndAttributes, HANDLE templateFile);
 std::int64_t FileSeek64(HANDLE handle, int origin, std::int64_t offset);
+// Transfers at a position, leaving the file position alone: one platform
+// call each, no seek before it. Answer whether the call succeeded; count is
+// what was transferred.
+bool FileReadAt(HANDLE handle, std::int64_t position, void* buffer, DWORD size, DWORD& count);
+bool FileWriteAt(HANDLE handle, std::int64_t position, const void* buffer, DWORD size, DWORD& count);
+// The size of an open file; 0 when it cannot be learned.
+std::int64_t FileSize64(HANDLE handle);
 DWORD WideFileSize(const WideString& name);
 
 // Days since 1899-12-30 for a FILETIME; direction > 0 converts UTC to local

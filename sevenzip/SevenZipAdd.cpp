@@ -180,6 +180,9 @@ void TSevenZip::SetCompressionProperties() {
   if (FCompresstype == TCompressType::LZMA) {
     list.AddNumber(L"X", level);
     list.AddText(L"s", FAddOptions.Has(AddSolid) ? u"on" : u"off");
+    // A stored archive keeps its header uncompressed too: packing the header
+    // of many thousand entries costs a stored backup most of its time.
+    if (level == 0) list.AddText(L"hc", u"off");
     if (FLZMAStrength > 0) list.AddNumber(L"d", FLZMAStrength);
   } else {
     list.AddText(L"0", u"PPMd");

@@ -54,7 +54,7 @@ bool TSevenZip::SFXCheck(const WideString& Fn) {
   FIsSFX = false;
   const THandle file(OpenForReading(Fn));
   if (!file.IsOpen()) return false;
-  const Int64 size = FileSeek64(file.Get(), FILE_END, 0);
+  const Int64 size = FileSize64(file.Get());
   std::vector<unsigned char> buffer(ScanLength);
   const UInt32 read = ReadAt(file.Get(), ScanStart, buffer.data(), ScanLength);
   for (UInt32 i = 0; read >= sizeof SevenZipSignature && i <= read - sizeof SevenZipSignature; ++i) {

@@ -55,10 +55,11 @@ TMyStreamReader::TMyStreamReader(TSevenZip* Owner, const WideString& sz, bool as
   if (first.Handle == INVALID_HANDLE_VALUE) {
     MyLastError = LastErrorCode();
   } else {
-    first.Size = FileSeek64(first.Handle, FILE_END, 0);
+    first.Size = FileSize64(first.Handle);
   }
-  // This host has no drive letters: the drive is that of the file's directory.
-  first.OnRemovableDrive = IsRemovableDrive(WideExtractFilePath(first.Name));
+  // This host has no drive letters: the drive is that of the file's
+  // directory. Only an archive's volumes are ever asked for.
+  first.OnRemovableDrive = asArchive && IsRemovableDrive(WideExtractFilePath(first.Name));
   Files.push_back(first);
   arcSize = asArchive ? 0 : first.Size;
 }
@@ -93,9 +94,8 @@ HRESULT TMyStreamReader::ReadPart(void* Data, UInt32 Size, UInt32* ProcessedSize
 
 HRESULT TMyStreamReader::ReadSingle(BYTE* data, UInt32 size, UInt32* processed) {
   const Int64 position = arcPosition;
-  FileSeek64(Files[0].Handle, FILE_BEGIN, position);
   DWORD count = 0;
-  const bool failed = !ReadFile(Files[0].Handle, data, size, &count, nullptr);
+  const bool failed = !FileReadAt(Files[0].Handle, position, data, size, count);
   if (failed) {
     MyLastError = LastErrorCode();
     count = 0;
@@ -132,10 +132,9 @@ HRESULT TMyStreamReader::ReadVolumes(BYTE* data, UInt32 size, UInt32* processed)
   UInt32 done = 0;
   while (done < size) {
     if ((done > 0 && !KnowVolume(i)) || !HoldOpen(i)) return S_FALSE;
-    FileSeek64(Files[i].Handle, FILE_BEGIN, offset);
     const auto chunk = static_cast<UInt32>(std::min<Int64>(size - done, Files[i].Size - offset));
     DWORD count = 0;
-    if (!ReadFile(Files[i].Handle, data + done, chunk, &count, nullptr)) {
+    if (!FileReadAt(Files[i].Handle, offset, data + done, chunk, count)) {
       MyLastError = LastErrorCode();
       done = 0;
       break;
@@ -211,7 +210,7 @@ bool TMyStreamReader::HoldOpen(std::size_t k) {
     if (entry.Handle != INVALID_HANDLE_VALUE) break;
     if (!AskForVolume(entry, static_cast<Int32>(k + 1))) return false;
   }
-  entry.Size = FileSeek64(entry.Handle, FILE_END, 0);
+  entry.Size = FileSize64(entry.Handle);
   FHeld = k;
   return true;
 }

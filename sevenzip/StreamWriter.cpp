@@ -59,7 +59,7 @@ bool TMyStreamWriter::NewVolume() {
   if (arcCreateSFX && n == 0) {
     file.Name = arcName;
     file.Handle = WideCreateFile(file.Name, ReadWrite, 0, nullptr, OPEN_EXISTING, arcAttr, nullptr);
-    if (file.Handle != INVALID_HANDLE_VALUE) arcPosition = FileSeek64(file.Handle, FILE_END, 0);
+    if (file.Handle != INVALID_HANDLE_VALUE) arcPosition = FileSize64(file.Handle);
   } else {
     file.Name = arcVolumeSize > 0 ? VolumeName(arcName, static_cast<std::int64_t>(n) + 1) : arcName;
     file.Handle = WideCreateFile(file.Name, ReadWrite, 0, nullptr, CREATE_ALWAYS, arcAttr, nullptr);
@@ -87,9 +87,8 @@ HRESULT TMyStreamWriter::WritePart(const void* Data, UInt32 Size, UInt32* Proces
 }
 
 UInt32 TMyStreamWriter::WriteSingle(const BYTE* data, UInt32 size) {
-  FileSeek64(FFiles[0].Handle, FILE_BEGIN, arcPosition);
   DWORD written = 0;
-  if (WriteFile(FFiles[0].Handle, data, size, &written, nullptr)) return written;
+  if (FileWriteAt(FFiles[0].Handle, arcPosition, data, size, written)) return written;
   MyLastError = static_cast<Int32>(GetLastError());
   return 0;
 }
@@ -103,10 +102,9 @@ UInt32 TMyStreamWriter::WriteSpanning(const BYTE* data, UInt32 size) {
   UInt32 done = 0;
   while (done < size) {
     if (i >= FFiles.size()) NewVolume();
-    FileSeek64(FFiles[i].Handle, FILE_BEGIN, offset);
     auto chunk = static_cast<UInt32>(std::min<Int64>(size - done, volume - offset));
     DWORD written = 0;
-    if (!WriteFile(FFiles[i].Handle, data + done, chunk, &written, nullptr)) {
+    if (!FileWriteAt(FFiles[i].Handle, offset, data + done, chunk, written)) {
       MyLastError = static_cast<Int32>(GetLastError());
       return 0;
     }

@@ -86,7 +86,8 @@ TEST_F(Recovery, AStagingFolderWhoseSwapNeverBeganGoes) {
   ExpectSettledWith(OldTree);
 }
 
-TEST_F(Recovery, AReadyTreeBesideTheUntouchedProfileIsKept) {
+// Earlier versions renamed the restored tree PROFILE.orvo-ready before the swap.
+TEST_F(Recovery, AnEarlierVersionsReadyTreeBesideTheProfileIsKept) {
   Place("old", "Profile");
   Place("new", Ready, true);
   ShowForm();
@@ -95,23 +96,32 @@ TEST_F(Recovery, AReadyTreeBesideTheUntouchedProfileIsKept) {
   EXPECT_TRUE(Holds(Ready, NewTree));
 }
 
-TEST_F(Recovery, BetweenTheRenamesTheReadyTreeIsSwappedIn) {
+TEST_F(Recovery, BetweenTheRenamesTheMarkedTreeIsSwappedIn) {
   Place("old", Old);
-  Place("new", Ready, true);
+  Place("new", Staging, true);
   ShowForm();
   ExpectSettledWith(NewTree);
 }
 
 TEST_F(Recovery, AProfileABrowserRecreatedBetweenTheRenamesIsNoProof) {
   Place("old", Old);
-  Place("new", Ready, true);
+  Place("new", Staging, true);
   BrowserRecreatesProfile();
   const auto browsers = DescribeTree(Dir.Host("Profile"));
   ShowForm();
-  ExpectKeptAndNamed({Ready, Old, "Profile"});
+  ExpectKeptAndNamed({Staging, Old, "Profile"});
   EXPECT_TRUE(Holds(Old, OldTree));
-  EXPECT_TRUE(Holds(Ready, NewTree));
+  EXPECT_TRUE(Holds(Staging, NewTree));
   EXPECT_TRUE(Holds("Profile", browsers));
+}
+
+TEST_F(Recovery, AnEarlierVersionsSwapIsFinishedAsFarAsItCanBeProven) {
+  Place("old", Old);
+  Place("new", Ready);
+  ShowForm();
+  ExpectKeptAndNamed({Old, "Profile"});
+  EXPECT_TRUE(Holds("Profile", NewTree));
+  EXPECT_TRUE(Holds(Old, OldTree));
 }
 
 TEST_F(Recovery, AMarkedProfileProvesTheOldOneRedundant) {

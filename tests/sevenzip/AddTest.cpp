@@ -456,3 +456,27 @@ TEST(Add, NamesWithAColonAreStoredWhole) {
   std::sort(paths.begin(), paths.end());
   EXPECT_EQ(paths, (std::vector<std::string>{"a:", "c:d", "x:dir", "x:dir/inner"}));
 }
+
+TEST(Add, AStoredArchiveKeepsItsHeaderUncompressedAndStillRestores) {
+  TTempDir dir;
+  MakeSampleTree(dir, "p");
+  TSevenZip zip;
+  PrepareBackup(zip, dir, "p", "stored.7z");
+  ASSERT_EQ(zip.Add(), 0);
+  // The end header: kHeader (1) when plain, kEncodedHeader (0x17) when packed.
+  const std::string archive = dir.Read("stored.7z");
+  std::uint64_t next = 0;
+  for (int i = 7; i >= 0; --i) next = (next << 8) | static_cast<unsigned char>(archive[12 + i]);
+  ASSERT_LT(32 + next, archive.size());
+  EXPECT_EQ(archive[32 + next], 0x01);
+  EXPECT_TRUE(Tests(dir.Host("stored.7z")));
+  RunCommand("7z x -o'" + dir.Host("out") + "' '" + dir.Host("stored.7z") + "'");
+  EXPECT_EQ(DescribeTree(dir.Host("out")), DescribeTree(dir.Host("p")));
+  zip.SetLZMACompressStrength(TCompressStrength::FAST);
+  zip.SetSZFileName(dir.System("fast.7z"));
+  ASSERT_EQ(zip.Add(), 0);
+  const std::string fast = dir.Read("fast.7z");
+  next = 0;
+  for (int i = 7; i >= 0; --i) next = (next << 8) | static_cast<unsigned char>(fast[12 + i]);
+  EXPECT_EQ(fast[32 + next], 0x17);
+}
