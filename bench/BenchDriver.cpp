@@ -2,8 +2,11 @@
 // platform: the box typed into, the button pressed, every box answered. It
 // prints one JSON object: the job's wall time, the progress events and the
 // time spent in the window's progress handlers, and what the final box said.
+// "start" only shows the window, as a start of the tool does (it puts an
+// interrupted restore right), and reports its first box.
 //   OrvoBench backup TOOLDIR ARCHIVE STRENGTH
 //   OrvoBench restore TOOLDIR ARCHIVE
+//   OrvoBench start TOOLDIR
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
@@ -25,9 +28,12 @@ class TAnsweringInterface : public THostUserInterface {
   ~TAnsweringInterface() override { SetHostUserInterface(nullptr); }
   int MessageBox(const WideString& text, const WideString& caption, UINT type) override {
     LastText = caption + u": " + text;
+    if (FirstText.empty()) FirstText = LastText;
     return (type & 0x0F) == MB_YESNO ? IDYES : IDOK;
   }
   void ProcessMessages() override { QApplication::processEvents(); }
+  // The text of the first box, for a start that shows one.
+  WideString FirstText;
   bool OpenFileDialog(OPENFILENAMEW&) override { return false; }
   bool SaveFileDialog(OPENFILENAMEW&) override { return false; }
   WideString LastText;
@@ -63,15 +69,19 @@ std::string Escaped(const std::string& text) {
 int main(int argc, char* argv[]) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication qt(argc, argv);
-  if (argc < 4) {
-    std::fputs("usage: OrvoBench backup|restore TOOLDIR ARCHIVE [STRENGTH]\n", stderr);
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (argc < (mode == "start" ? 3 : 4)) {
+    std::fputs("usage: OrvoBench backup|restore TOOLDIR ARCHIVE [STRENGTH] | start TOOLDIR\n", stderr);
     return 2;
   }
-  const std::string mode = argv[1];
   TAnsweringInterface answers;
   TForm1 form(*ToSystemPath(std::string(argv[2]) + "/"));
   form.show();
   QApplication::processEvents();
+  if (mode == "start") {
+    std::printf("{\"box\": \"%s\"}\n", Escaped(ToQString(answers.FirstText).toStdString()).c_str());
+    return 0;
+  }
   TProgressMeter meter;
   const bool backup = mode == "backup";
   meter.Attach(backup ? *form.SevenZip1 : *form.SevenZip2);

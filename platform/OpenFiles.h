@@ -6,6 +6,8 @@
 
 #include <sys/types.h>
 
+#include <compare>
+
 struct THeldFile {
   dev_t Device;
   ino_t Inode;

@@ -1,5 +1,7 @@
 #include "profile/JobLog.h"
 
+#include <algorithm>
+
 #include "platform/Exceptions.h"
 
 const WideString StoppedJob = u"The job was stopped before it ended.";
@@ -28,36 +30,49 @@ std::vector<WideString> TJobLog::FilesReportedWith(Int32 code) const {
 }
 
 WideString TJobLog::Describe(const WideString& archive) const {
+  std::vector<Int32> described;
+  WideString text;
   for (const TReportedProblem& problem : FProblems) {
-    switch (problem.Code) {
-      case CodeFileNotFound:
-      case CodeCouldNotReadFile: continue;
-      case CodeNoFilesToAdd: return u"There are no files to back up.";
-      case CodeWrongPassword:
-        return u"The backup " + archive + u" is protected by a password, which this tool cannot supply.";
-      case CodeArchiveDamaged: return u"The backup " + archive + u" is damaged or incomplete.";
-      case CodeNotSFX: return u"The file " + archive + u" is not a 7z archive.";
-      case CodeDataError:
-      case CodeCRCError:
-      case CodeUnsupportedMethod:
-        // An item whose output could not be written is reported as a data
-        // error by the engine; the writer's error tells the two apart.
-        if (FZip.LastError() != 0)
-          return u"The file " + problem.File + u" could not be written: " + SystemErrorText(FZip.LastError());
-        return u"The backup " + archive + u" is damaged: " + problem.File + u" cannot be read from it.";
-      case CodeCouldNotCreateFile:
-        return u"The file " + problem.File + u" could not be written: " + SystemErrorText(FZip.LastError());
-      case CodeUnsafeName:
-        return u"The backup " + archive + u" holds an entry that would be written outside the profile: " +
-               problem.File;
-      case CodeUserCanceled: return StoppedJob;
-      case CodeItemSkipped:
-        return u"The backup " + archive + u" holds entries that cannot be restored:" +
-               ListOfFiles(FilesReportedWith(CodeItemSkipped));
-      default: return ErrorMessage(problem.Code) + u": " + problem.File;
-    }
+    if (std::find(described.begin(), described.end(), problem.Code) != described.end()) continue;
+    described.push_back(problem.Code);
+    const WideString sentence = Sentence(problem.Code, archive);
+    if (!sentence.empty()) text += (text.empty() ? u"" : u"\r\n") + sentence;
   }
-  return u"";
+  return text;
+}
+
+WideString TJobLog::Sentence(Int32 code, const WideString& archive) const {
+  const std::vector<WideString> files = FilesReportedWith(code);
+  const bool one = files.size() == 1;
+  switch (code) {
+    case CodeFileNotFound:
+    case CodeCouldNotReadFile: return u"";
+    case CodeNoFilesToAdd: return u"There are no files to back up.";
+    case CodeWrongPassword:
+      return u"The backup " + archive + u" is protected by a password, which this tool cannot supply.";
+    case CodeArchiveDamaged: return u"The backup " + archive + u" is damaged or incomplete.";
+    case CodeNotSFX: return u"The file " + archive + u" is not a 7z archive.";
+    case CodeDataError:
+    case CodeCRCError:
+    case CodeUnsupportedMethod:
+      // An item whose output could not be written is reported as a data
+      // error by the engine; the writer's error tells the two apart.
+      if (FZip.LastError() != 0) return NotWritten(files);
+      if (one) return u"The backup " + archive + u" is damaged: " + files[0] + u" cannot be read from it.";
+      return u"The backup " + archive + u" is damaged: these entries cannot be read from it:" + ListOfFiles(files);
+    case CodeCouldNotCreateFile: return NotWritten(files);
+    case CodeUnsafeName:
+      return u"The backup " + archive + u" holds entries that would be written outside the profile:" + ListOfFiles(files);
+    case CodeUserCanceled: return StoppedJob;
+    case CodeItemSkipped: return u"The backup " + archive + u" holds entries that cannot be restored:" + ListOfFiles(files);
+    default: return ErrorMessage(code) + u": " + files[0];
+  }
+}
+
+WideString TJobLog::NotWritten(const std::vector<WideString>& files) const {
+  const WideString error = SystemErrorText(FZip.LastError());
+  if (files.size() == 1) return u"The file " + files[0] + u" could not be written: " + error;
+  return u"These files could not be written: " + error + ListOfFiles(files);
 }
 
 WideString ListOfFiles(const std::vector<WideString>& files) {

@@ -24,10 +24,13 @@ class TJobLog {
   const std::vector<TReportedProblem>& Problems() const { return FProblems; }
   // The files reported as vanished or unreadable.
   std::vector<WideString> UnreadableFiles() const;
-  // A sentence for the first problem that is not an unreadable file.
+  // A sentence for each kind of problem but unreadable files, in the order
+  // reported, naming every file reported with it.
   WideString Describe(const WideString& archive) const;
 
  private:
+  WideString Sentence(Int32 code, const WideString& archive) const;
+  WideString NotWritten(const std::vector<WideString>& files) const;
   std::vector<WideString> FilesReportedWith(Int32 code) const;
 
   TSevenZip& FZip;

@@ -62,6 +62,8 @@ TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, co
     problem = u"The backup " + archiveName + u" could not be read to its end";
     problem += zip.LastError() ? u": " + SystemErrorText(zip.LastError()) : u".";
   }
+  if (problem.empty() && WideFileExists(staging + u"\\" + SwapMarkName))
+    problem = u"The backup " + archiveName + u" holds entries that cannot be restored:" + ListOfFiles({SwapMarkName});
   if (problem.empty() && !SwapInStaging(profileDirectory))
     problem = u"The restored profile could not be put in place: " + SystemErrorText(static_cast<Int32>(GetLastError()));
   if (problem.empty()) return {true, u""};
