@@ -38,6 +38,13 @@ std::string CompressibleData(std::size_t size, unsigned seed) {
   return data;
 }
 
+std::string IncompressibleData(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  unsigned state = seed * 2654435761u + 7;
+  for (char& byte : bytes) byte = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
+  return bytes;
+}
+
 const std::string& TListedEntry::operator[](const std::string& field) const {
   static const std::string None = "<none>";
   const auto found = Fields.find(field);

@@ -13,6 +13,8 @@ void MakeSampleTree(const TTempDir& dir, const std::string& root);
 
 // Deterministic text-like data that compresses differently at each level.
 std::string CompressibleData(std::size_t size, unsigned seed);
+// Deterministic bytes that do not compress.
+std::string IncompressibleData(std::size_t size, unsigned seed);
 
 struct TListedEntry {
   std::map<std::string, std::string> Fields;

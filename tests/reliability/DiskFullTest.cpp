@@ -18,20 +18,13 @@ namespace fs = std::filesystem;
 const std::string Full = "Warning: ";
 const std::string InWords = "There is not enough space on the disk.";
 
-std::string Noise(std::size_t size, unsigned seed) {
-  std::string bytes(size, '\0');
-  unsigned state = seed * 2654435761u + 7;
-  for (char& byte : bytes) byte = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
-  return bytes;
-}
-
 class DiskFull : public ::testing::Test {
  protected:
   void SetUp() override {
     MakeSampleTree(Dir, "old");
     MakeSampleTree(Dir, "new");
     Dir.MakeDirectory("new/Default/Media");
-    for (int i = 0; i < 40; ++i) Dir.Write("new/Default/Media/m" + std::to_string(i), Noise(64 * 1024, i));
+    for (int i = 0; i < 40; ++i) Dir.Write("new/Default/Media/m" + std::to_string(i), IncompressibleData(64 * 1024, i));
     Dir.MakeDirectory("mount");
   }
   void TearDown() override { umount(Dir.Host("mount").c_str()); }
@@ -52,15 +45,10 @@ class DiskFull : public ::testing::Test {
     std::erase(names, "tool");
     return names;
   }
-  void Count(const TToolRun& run) {
-    ++Figures().Tried;
-    Figures().Crashed += run.Crashed;
-    Figures().Hung += run.Hung;
-  }
   // Runs a job on a mount of that size; whether it said it completed.
   bool Completes(const std::vector<std::string>& job, const std::string& kept, const std::string& title) {
     const TToolRun run = RunTool(job);
-    Count(run);
+    CountRun(run);
     EXPECT_FALSE(run.Crashed || run.Hung) << title;
     if (run.Box.starts_with("Info: ")) return true;
     EXPECT_TRUE(run.Box.starts_with(Full)) << title << ": " << run.Box;

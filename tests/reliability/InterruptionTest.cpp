@@ -46,13 +46,6 @@ std::vector<long> StepsTouching(const std::vector<std::string>& calls, const std
 
 long Spread() { return std::getenv("RELIABILITY_LONG") ? 400 : 50; }
 
-std::string Noise(std::size_t size, unsigned seed) {
-  std::string bytes(size, '\0');
-  unsigned state = seed * 2654435761u + 7;
-  for (char& byte : bytes) byte = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
-  return bytes;
-}
-
 class Interruption : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -62,7 +55,7 @@ class Interruption : public ::testing::Test {
     Dir.Write("new/Default/only-new", CompressibleData(50000, 9));
     // Data that does not compress, so that writing the archive takes many calls.
     Dir.MakeDirectory("new/Default/Media");
-    for (int i = 0; i < 80; ++i) Dir.Write("new/Default/Media/m" + std::to_string(i), Noise(50000, i));
+    for (int i = 0; i < 80; ++i) Dir.Write("new/Default/Media/m" + std::to_string(i), IncompressibleData(50000, i));
     OldTree = DescribeTree(Dir.Host("old"));
     NewTree = DescribeTree(Dir.Host("new"));
   }
@@ -83,11 +76,6 @@ class Interruption : public ::testing::Test {
   bool Leftovers(const std::string& tool) {
     return fs::exists(tool + "/Profile.orvo-restore") || fs::exists(tool + "/Profile.orvo-old") ||
            fs::exists(tool + "/Profile.orvo-ready") || fs::exists(tool + "/Profile/.orvo-restore-complete");
-  }
-  void Count(const TToolRun& run) {
-    ++Figures().Tried;
-    Figures().Crashed += run.Crashed;
-    Figures().Hung += run.Hung;
   }
 
   TTempDir Dir;
@@ -111,7 +99,7 @@ TEST_F(Interruption, ARestoreKilledAnywhereLeavesTheOldProfileOrTheNew) {
   for (const long point : points) {
     const std::string tool = Layout("case" + std::to_string(point), "old");
     const TToolRun killed = RunTool({"restore", tool, Dir.Host("new.7z")}, point);
-    Count(killed);
+    CountRun(killed);
     EXPECT_TRUE(killed.Killed) << point << " " << killed.Box;
     const std::string after = Which(tool + "/Profile");
     Figures().Mixed += after.empty();
@@ -119,10 +107,10 @@ TEST_F(Interruption, ARestoreKilledAnywhereLeavesTheOldProfileOrTheNew) {
     // A second kill, during the recovery, changes nothing of its outcome.
     const std::string twice = Dir.Host("twice" + std::to_string(point));
     CopyTree(tool, twice);
-    for (long second = 1; second <= 2; ++second) Count(RunTool({"start", twice}, second));
+    for (long second = 1; second <= 2; ++second) CountRun(RunTool({"start", twice}, second));
     for (const std::string& started : {tool, twice}) {
       const TToolRun start = RunTool({"start", started});
-      Count(start);
+      CountRun(start);
       EXPECT_EQ(start.Box, "") << point;
       const std::string settled = Which(started + "/Profile");
       Figures().Mixed += settled != "old" && settled != "new";
@@ -154,7 +142,7 @@ TEST_F(Interruption, ABackupKilledAnywhereLeavesTheOldArchiveOrTheNew) {
     const std::string archive = Dir.Host("case" + std::to_string(point) + ".7z");
     fs::copy_file(Dir.Host("old.7z"), archive);
     const TToolRun killed = RunTool({"backup", tool, archive, "1"}, point);
-    Count(killed);
+    CountRun(killed);
     EXPECT_TRUE(killed.Killed) << point << " " << killed.Box;
     EXPECT_EQ(Which(tool + "/Profile"), "new") << point;
     const bool intact = fs::exists(archive) && Dir.Read(fs::path(archive).filename().string()) == oldArchive;
@@ -165,7 +153,7 @@ TEST_F(Interruption, ABackupKilledAnywhereLeavesTheOldArchiveOrTheNew) {
     EXPECT_TRUE(intact || whole) << point;
     // The next backup finishes and leaves no temporary behind.
     const TToolRun again = RunTool({"backup", tool, archive, "0"});
-    Count(again);
+    CountRun(again);
     EXPECT_EQ(again.Box, "Info: Backup complete!") << point;
     EXPECT_FALSE(fs::exists(archive + ".orvo-partial")) << point;
     fs::remove_all(tool);

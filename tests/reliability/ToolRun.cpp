@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "tests/TempDir.h"
+#include "tests/reliability/Figures.h"
 
 namespace {
 
@@ -66,6 +67,12 @@ TToolRun RunTool(const std::vector<std::string>& arguments, long killAt, const s
   run.Crashed = !run.Hung && !run.Killed && (WIFSIGNALED(status) || WEXITSTATUS(status) != 0);
   run.Box = BoxOf(output);
   return run;
+}
+
+void CountRun(const TToolRun& run) {
+  ++Figures().Tried;
+  Figures().Crashed += run.Crashed;
+  Figures().Hung += run.Hung;
 }
 
 std::vector<std::string> LoggedCalls(const std::string& log) {

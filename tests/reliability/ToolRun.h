@@ -3,7 +3,6 @@
 // file-changing call, or with its calls logged, and bounded in time.
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,8 @@ struct TToolRun {
 // killAt-th file-changing call, log names a file to log those calls to.
 TToolRun RunTool(const std::vector<std::string>& arguments, long killAt = 0, const std::string& log = "",
                  int seconds = 60);
+// Counts a run among the figures: one case tried, and whether it crashed or hung.
+void CountRun(const TToolRun& run);
 // The file-changing calls a log holds, one "NUMBER CALL PATH [PATH]" each.
 std::vector<std::string> LoggedCalls(const std::string& log);
 // Copies a tree as it is (modes, times, links).

@@ -38,6 +38,15 @@ class Extraction : public ::testing::Test {
   bool Reported(Int32 code) const {
     return std::any_of(Messages.begin(), Messages.end(), [&](const TMessage& message) { return message.Code == code; });
   }
+  // Backs the profile up with the component itself.
+  Int32 OwnArchive(const std::string& archive) {
+    TSevenZip writer;
+    writer.SetAddRootDir(Dir.System("Profile"));
+    writer.Files().AddString(Dir.System("Profile") + u"\\*.*");
+    writer.SetAddOptions({AddRecurseDirs});
+    writer.SetSZFileName(Dir.System(archive));
+    return writer.Add();
+  }
   void PeerArchive(const std::string& archive, const std::string& switches) {
     RunCommand("cd '" + Dir.Host("Profile") + "' && 7z a -t7z " + switches + " '" + Dir.Host(archive) + "' .");
   }
@@ -59,12 +68,7 @@ TEST_F(Extraction, RestoresWhatTheCommandWrote) {
 
 TEST_F(Extraction, RestoresWhatAddWrote) {
   MakeSampleTree(Dir, "Profile");
-  TSevenZip writer;
-  writer.SetAddRootDir(Dir.System("Profile"));
-  writer.Files().AddString(Dir.System("Profile") + u"\\*.*");
-  writer.SetAddOptions({AddRecurseDirs});
-  writer.SetSZFileName(Dir.System("ours.7z"));
-  ASSERT_EQ(writer.Add(), 0);
+  ASSERT_EQ(OwnArchive("ours.7z"), 0);
   EXPECT_EQ(ExtractInto("ours.7z", "out"), 0);
   EXPECT_EQ(DescribeTree(Dir.Host("out")), DescribeTree(Dir.Host("Profile")));
 }
@@ -346,12 +350,7 @@ TEST_F(Extraction, FoldersComeBackWithTheirModesAndTimesOnceFilled) {
     const timespec times[2] = {{1500000000, 0}, {1500000000 + static_cast<time_t>(std::strlen(folder)), 0}};
     utimensat(AT_FDCWD, Dir.Host(std::string("Profile/") + folder).c_str(), times, 0);
   }
-  TSevenZip writer;
-  writer.SetAddRootDir(Dir.System("Profile"));
-  writer.Files().AddString(Dir.System("Profile") + u"\\*.*");
-  writer.SetAddOptions({AddRecurseDirs});
-  writer.SetSZFileName(Dir.System("ours.7z"));
-  ASSERT_EQ(writer.Add(), 0);
+  ASSERT_EQ(OwnArchive("ours.7z"), 0);
   EXPECT_EQ(ExtractInto("ours.7z", "out"), 0);
   EXPECT_TRUE(Messages.empty());
   for (const char* folder : {"private/inner", "private", "shared", "sealed"}) {
