@@ -38,6 +38,7 @@ bool TFileObject::Write(const char* data, std::size_t size, const std::int64_t* 
   if (FUnstarted >= WriteBackStep) {
     sync_file_range(FDescriptor, 0, 0, SYNC_FILE_RANGE_WRITE);
     FUnstarted = 0;
+    FWrittenBack = true;
   }
   return true;
 }
@@ -50,7 +51,7 @@ void TFileObject::KeepTimes(const timespec (&times)[2]) {
 
 bool TFileObject::Close() {
   if (FHasTimes) futimens(FDescriptor, FTimes);
-  if (FWritten) sync_file_range(FDescriptor, 0, 0, SYNC_FILE_RANGE_WRITE);
+  if (FWrittenBack && FUnstarted > 0) sync_file_range(FDescriptor, 0, 0, SYNC_FILE_RANGE_WRITE);
   ReleaseFile(FFile);
   const int result = close(FDescriptor);
   FDescriptor = -1;

@@ -16,7 +16,8 @@ class TFileObject : public THostObject {
  public:
   TFileObject(int descriptor, const struct stat& status);
   // Applies the time set through the handle after all that was written,
-  // starts the write-back of what is not on disk yet, and closes.
+  // starts the write-back of the rest of a file written back as it grew,
+  // and closes.
   ~TFileObject() override;
   TFileObject(const TFileObject&) = delete;
   TFileObject& operator=(const TFileObject&) = delete;
@@ -36,7 +37,10 @@ class TFileObject : public THostObject {
 
  private:
   // Every this many bytes written, their write-back to the disk is started,
-  // so that a flush at the end of a job finds little left to do.
+  // so that a flush at the end of a job finds little left to do. Smaller
+  // files are left to that flush: starting each one's write-back alone
+  // costs more than the kernel's batching (a restore of 50,000 files took
+  // 1.4 times as long).
   static constexpr std::size_t WriteBackStep = 8 << 20;
 
   int FDescriptor;
@@ -46,4 +50,5 @@ class TFileObject : public THostObject {
   timespec FTimes[2] = {};
   std::size_t FUnstarted = 0;
   bool FWritten = false;
+  bool FWrittenBack = false;
 };
