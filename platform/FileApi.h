@@ -21,7 +21,8 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
 // One read, as Windows reads a file: fewer bytes than asked only at its end.
 BOOL ReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead, OVERLAPPED* overlapped);
 // What is written is handed to the disk as it goes: its write-back is started
-// every few MiB and when the handle closes, without waiting for it.
+// every few MiB, and for the rest of such a file when the handle closes,
+// without waiting for it.
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytesWritten, OVERLAPPED* overlapped);
 DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh, DWORD moveMethod);
 // The size as the open found it while nothing was written through the

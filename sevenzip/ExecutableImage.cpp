@@ -53,12 +53,10 @@ UInt32 ReadAt(HANDLE file, Int64 offset, void* buffer, UInt32 size) {
 }
 
 Int64 ExecutableImageEnd(HANDLE file, Int64 fileSize) {
-  const Int64 position = FileSeek64(file, FILE_CURRENT, 0);
   char magic[4] = {};
   ReadAt(file, 0, magic, sizeof magic);
   Int64 end = -1;
   if (std::memcmp(magic, "MZ", 2) == 0) end = PortableImageEnd(file);
   if (std::memcmp(magic, "\x7F" "ELF", 4) == 0) end = ElfImageEnd(file);
-  FileSeek64(file, FILE_BEGIN, position);
   return end > 0 && end <= fileSize ? end : fileSize;
 }

@@ -149,7 +149,7 @@ std::int64_t FileSize64(HANDLE handle) {
 DWORD WideFileSize(const WideString& name) {
   const HANDLE file = WideCreateFile(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
-  const auto size = static_cast<DWORD>(FileSeek64(file, FILE_END, 0));
+  const auto size = static_cast<DWORD>(FileSize64(file));
   CloseHandle(file);
   return size;
 }
