@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <unistd.h>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -17,6 +18,7 @@
 #include "app/MainForm.h"
 #include "app/QtStrings.h"
 #include "platform/HostPath.h"
+#include "platform/ProcessApi.h"
 #include "platform/UserInterface.h"
 
 namespace {
@@ -75,6 +77,8 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   TAnsweringInterface answers;
+  // A driven run sees only the browsers it started, not those of the machine.
+  SetSnapshotRoot(static_cast<DWORD>(getpid()));
   TForm1 form(*ToSystemPath(std::string(argv[2]) + "/"));
   form.show();
   QApplication::processEvents();

@@ -60,6 +60,27 @@ DWORD ParentOf(const std::string& procDir) {
   return 0;
 }
 
+DWORD SnapshotRoot = 0;
+
+// Whether a process is the root or descends from it.
+bool WithinRoot(const std::vector<TProcess>& processes, DWORD id) {
+  for (std::size_t hops = 0; id != 0 && hops <= processes.size(); ++hops) {
+    if (id == SnapshotRoot) return true;
+    const auto process = std::find_if(processes.begin(), processes.end(), [id](const TProcess& p) { return p.Id == id; });
+    if (process == processes.end()) return false;
+    id = process->ParentId;
+  }
+  return false;
+}
+
+void KeepWithinRoot(std::vector<TProcess>& processes) {
+  if (SnapshotRoot == 0) return;
+  std::vector<TProcess> kept;
+  for (const TProcess& process : processes)
+    if (WithinRoot(processes, process.Id)) kept.push_back(process);
+  processes = std::move(kept);
+}
+
 BOOL Fill(TSnapshot* snapshot, PROCESSENTRY32W* entry) {
   if (!snapshot || !entry) return FailWith(ERROR_INVALID_PARAMETER);
   if (entry->dwSize != sizeof(PROCESSENTRY32W)) return FailWith(ERROR_BAD_LENGTH);
@@ -92,8 +113,11 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD) {
     snapshot->Processes.push_back({static_cast<DWORD>(std::stoul(name)), ParentOf(procDir), ExeFileOf(procDir)});
   }
   closedir(proc);
+  KeepWithinRoot(snapshot->Processes);
   return snapshot;
 }
+
+void SetSnapshotRoot(DWORD processId) { SnapshotRoot = processId; }
 
 BOOL Process32FirstW(HANDLE snapshot, PROCESSENTRY32W* entry) {
   if (snapshot == INVALID_HANDLE_VALUE || !snapshot) return FailWith(ERROR_INVALID_HANDLE);

@@ -23,6 +23,10 @@ struct PROCESSENTRY32W {
 static_assert(sizeof(PROCESSENTRY32W) == 556);
 
 HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
+// For tests: snapshots list only the given process and its descendants (0,
+// the default: every process), so that what else runs on the machine does
+// not reach them.
+void SetSnapshotRoot(DWORD processId);
 
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_TIMEOUT = 258;

@@ -4,9 +4,12 @@
 
 #include <QApplication>
 
+#include "tests/OwnProcesses.h"
+
 int main(int argc, char* argv[]) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   testing::InitGoogleTest(&argc, argv);
+  KeepToOwnProcesses();
   return RUN_ALL_TESTS();
 }

@@ -8,6 +8,7 @@
 #include "app/Application.h"
 #include "app/MainForm.h"
 #include "app/QtStrings.h"
+#include "tests/OwnProcesses.h"
 #include "tests/TempDir.h"
 
 namespace {
@@ -51,5 +52,6 @@ int main(int argc, char* argv[]) {
   qputenv("QT_QPA_PLATFORM", "xcb");
   QApplication qt(argc, argv);
   testing::InitGoogleTest(&argc, argv);
+  KeepToOwnProcesses();
   return RUN_ALL_TESTS();
 }

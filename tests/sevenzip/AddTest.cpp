@@ -394,8 +394,9 @@ TEST(Add, AFolderThatCannotBeSearchedIsNamed) {
   const pid_t child = fork();
   if (child == 0) {
     close(report[0]);
-    if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) _exit(2);
+    // The engine is loaded first: the other user may not reach the build tree.
     TSevenZip zip;
+    if (geteuid() == 0 && setresuid(65534, 65534, 65534) != 0) _exit(2);
     PrepareBackup(zip, dir, "p", "x.7z");
     std::string messages;
     zip.OnMessage = [&](TSevenZip*, Int32 code, const WideString&, const WideString& file) {
