@@ -49,7 +49,13 @@ void TEngineRelay::Progress(std::function<void()> action) {
   StopIfFailed();
   const bool waiting = static_cast<bool>(FProgress);
   FProgress = std::move(action);
-  if (!waiting) FWake.notify_one();
+  if (!waiting && ReportIsDue()) FWake.notify_one();
+}
+
+// Within DisplayInterval of the last report delivered, the caller's thread
+// wakes by itself when that interval ends; after it, it sleeps until woken.
+bool TEngineRelay::ReportIsDue() const {
+  return TClock::now() - FReported >= std::chrono::milliseconds(DisplayInterval);
 }
 
 // A report that waits goes before a question, so that both arrive in the
@@ -64,9 +70,12 @@ void TEngineRelay::StopIfFailed() const {
 
 // Questions and reports in arrival order until the call has returned; the
 // caller's messages are processed whenever PumpInterval has passed, also
-// while the engine reports nothing, so that its window stays live.
+// while the engine reports nothing, so that its window stays live. Reports
+// are taken at the display's pace: a report raised within DisplayInterval of
+// the last one delivered waits for the end of that interval.
 void TEngineRelay::Deliver() {
   const auto interval = std::chrono::milliseconds(PumpInterval);
+  const auto display = std::chrono::milliseconds(DisplayInterval);
   auto pumped = TClock::now();
   std::unique_lock lock(FLock);
   for (;;) {
@@ -85,15 +94,16 @@ void TEngineRelay::Deliver() {
         *task.Answered = true;
         FAnswered.notify_all();
       }
-    } else if (FProgress) {
+    } else if (FProgress && (FDone || ReportIsDue())) {
       const std::function<void()> report = std::exchange(FProgress, nullptr);
+      FReported = TClock::now();
       lock.unlock();
       Perform(report);
       lock.lock();
-    } else if (FDone) {
+    } else if (FDone && !FProgress) {
       return;
     } else {
-      FWake.wait_until(lock, pumped + interval);
+      FWake.wait_until(lock, ReportIsDue() ? pumped + interval : std::min(pumped + interval, FReported + display));
     }
   }
 }

@@ -4,6 +4,7 @@
 // the callbacks raise: handlers only ever run on the caller's thread.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -28,10 +29,13 @@ class TEngineRelay {
   // asking thread then gets an error that makes its callback stop the engine.
   void Ask(const std::function<void()>& action);
   // Hands the latest progress report to the caller's thread without waiting;
-  // a report not delivered yet is replaced by the newer one.
+  // a report not delivered yet is replaced by the newer one. The caller's
+  // thread is woken for reports at most once every DisplayInterval: one wake
+  // per report would cost it a context switch per item.
   void Progress(std::function<void()> action);
 
-  static constexpr int PumpInterval = 100;  // milliseconds
+  static constexpr int PumpInterval = 100;    // milliseconds
+  static constexpr int DisplayInterval = 16;  // milliseconds: about 60 a second
 
  private:
   // A question is answered once its action ran; a progress report has no one waiting.
@@ -43,6 +47,9 @@ class TEngineRelay {
   void Perform(const std::function<void()>& action);
   void StopIfFailed() const;
   void QueueProgress();
+  // Whether a report would reach the caller's thread sooner than its own
+  // timed wake after the last one delivered.
+  bool ReportIsDue() const;
 
   const std::thread::id FCaller;
   std::mutex FLock;
@@ -50,6 +57,7 @@ class TEngineRelay {
   std::condition_variable FAnswered;
   std::deque<TTask> FQueue;
   std::function<void()> FProgress;
+  std::chrono::steady_clock::time_point FReported;
   bool FDone = false;
   bool FFailed = false;
 };

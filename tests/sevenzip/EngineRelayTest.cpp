@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <thread>
@@ -40,6 +41,42 @@ TEST(EngineRelay, TheCallersMessagesAreProcessedWhileTheEngineIsSilent) {
     return S_OK;
   });
   EXPECT_GE(ui.MessagesProcessed, 2);
+}
+
+namespace {
+
+// How often the calling thread has given up the processor: each sleep of
+// the relay's delivering thread counts one.
+long Sleeps() {
+  rusage usage{};
+  getrusage(RUSAGE_THREAD, &usage);
+  return usage.ru_nvcsw;
+}
+
+}  // namespace
+
+TEST(EngineRelay, ReportsWakeTheCallerAtTheDisplaysPaceOnly) {
+  TScriptedUserInterface ui;
+  TEngineRelay relay;
+  int shown = 0, last = -1;
+  const int reports = 100000;
+  const auto start = std::chrono::steady_clock::now();
+  const long before = Sleeps();
+  relay.Run([&] {
+    // Spread over about a second, as an engine reports one item after another.
+    for (int i = 0; i < reports; ++i) {
+      relay.Progress([&, i] { ++shown, last = i; });
+      if (i % 100 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return S_OK;
+  });
+  const long sleeps = Sleeps() - before;
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(last, reports - 1);
+  EXPECT_LE(shown, seconds * 1000 / TEngineRelay::DisplayInterval + 10);
+  EXPECT_LE(sleeps, seconds * 1000 / TEngineRelay::DisplayInterval * 2 + 50);
+  // The caller's own timers kept running throughout.
+  EXPECT_GE(ui.MessagesProcessed, seconds * 1000 / TEngineRelay::PumpInterval - 2);
 }
 
 TEST(EngineRelay, AHandlersErrorStopsTheEngineAndReachesTheCaller) {
