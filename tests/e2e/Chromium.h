@@ -6,8 +6,9 @@
 
 #include <string>
 
-// The switches of a quiet headless run (no sandbox for root, as Chromium
-// refuses one there; no calls to the network besides the pages served).
+// The switches of a quiet headless run (no sandbox where Chromium cannot
+// have one: for root, or without user namespaces; no calls to the network
+// besides the pages served).
 std::string HeadlessSwitches();
 // Visits a page with the profile and lets the browser end, as a closed
 // session; false when Chromium did not end well within a minute.
