@@ -1,6 +1,7 @@
 #include "platform/FileApi.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -202,6 +203,16 @@ BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* fileSize) {
   if (fileSize->QuadPart >= 0) return TRUE;
   if (fstat(DescriptorOf(file), &st) != 0) return FailWithErrno();
   fileSize->QuadPart = st.st_size;
+  return TRUE;
+}
+
+BOOL LockFileEx(HANDLE file, DWORD flags, DWORD, DWORD, DWORD, OVERLAPPED*) {
+  if (!IsFileHandle(file)) return FailWith(ERROR_INVALID_HANDLE);
+  const int operation = ((flags & LOCKFILE_EXCLUSIVE_LOCK) ? LOCK_EX : LOCK_SH) | ((flags & LOCKFILE_FAIL_IMMEDIATELY) ? LOCK_NB : 0);
+  while (flock(DescriptorOf(file), operation) != 0) {
+    if (errno == EWOULDBLOCK) return FailWith(ERROR_LOCK_VIOLATION);
+    if (errno != EINTR) return FailWithErrno();
+  }
   return TRUE;
 }
 

@@ -34,6 +34,15 @@ BOOL SetFileTime(HANDLE file, const FILETIME* creationTime, const FILETIME* last
                  const FILETIME* lastWriteTime);
 BOOL CloseHandle(HANDLE object);
 
+constexpr DWORD LOCKFILE_FAIL_IMMEDIATELY = 0x1;
+constexpr DWORD LOCKFILE_EXCLUSIVE_LOCK = 0x2;
+// Locks the whole file for its handle (the range is not looked at): an
+// advisory lock here, which other processes' locks of the file respect and
+// which the system releases when the handle closes or its process ends.
+// ERROR_LOCK_VIOLATION when another handle holds it and the caller would
+// not wait.
+BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytesLow, DWORD bytesHigh, OVERLAPPED* overlapped);
+
 DWORD GetFileAttributesW(LPCWSTR fileName);
 BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes);
 BOOL CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES* security);
