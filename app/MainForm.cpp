@@ -12,10 +12,12 @@
 #include "platform/FileApi.h"
 #include "platform/UserInterface.h"
 #include "profile/ArchiveName.h"
+#include "profile/BackupLog.h"
 #include "profile/BrowserSettings.h"
 #include "profile/HostServices.h"
 #include "profile/ProfileBackup.h"
 #include "profile/ProfileImport.h"
+#include "profile/ProfileLock.h"
 #include "profile/ProfileRestore.h"
 #include "profile/ProfileSwap.h"
 #include "sevenzip/PathUtils.h"
@@ -91,16 +93,23 @@ const WideString ImportRunningQuestion =
 // One profile job: its button shows "Running..." and every button that
 // touches the profile or starts the browser is disabled until the job has
 // ended, however it ends; a close asked for during the job happens then.
+// A job that another process's job holds the profile from does not start:
+// the box says so.
 class TForm1::TProfileJob {
  public:
   TProfileJob(TForm1* form, QPushButton* button, WideString question, TSevenZip* component)
-      : FForm(form), FButton(button), FCaption(button->text()) {
+      : FForm(form), FButton(button), FCaption(button->text()), FLock(form->FToolDirectory) {
+    if (Refused()) {
+      ShowBox(FLock.Refusal(), u"Warning", MB_ICONWARNING);
+      return;
+    }
     FForm->FJobQuestion = std::move(question);
     FForm->FJobComponent = component;
     FForm->SetProfileButtonsEnabled(false);
     FButton->setText("Running...");
   }
   ~TProfileJob() {
+    if (Refused()) return;
     FButton->setText(FCaption);
     FForm->SetProfileButtonsEnabled(true);
     FForm->FJobQuestion.clear();
@@ -110,10 +119,13 @@ class TForm1::TProfileJob {
   TProfileJob(const TProfileJob&) = delete;
   TProfileJob& operator=(const TProfileJob&) = delete;
 
+  bool Refused() const { return !FLock.Held(); }
+
  private:
   TForm1* FForm;
   QPushButton* FButton;
   QString FCaption;
+  TProfileLock FLock;
 };
 
 void TClickLabel::mouseReleaseEvent(QMouseEvent* event) {
@@ -129,6 +141,12 @@ TForm1::TForm1(const WideString& toolDirectory, const WideString& engineLibrary)
   CreateComponents(engineLibrary);
   CreatePages();
   Button2 = Make<QPushButton>(this, 548, 12, 75, 25, "Info");
+  OtherJobLabel = MakeLabel(this, ToQString(AnotherJobRuns.substr(0, AnotherJobRuns.find(u'.') + 1)), 16, 44, 0, 0);
+  OtherJobLabel->setStyleSheet("color: #a00000");
+  OtherJobLabel->setVisible(false);
+  OtherJobTimer = new QTimer(this);
+  connect(OtherJobTimer, &QTimer::timeout, this, [this] { WatchOtherJobs(); });
+  OtherJobTimer->start(OtherJobInterval);
   AboutBox = new TAboutBox(this);
   WireHandlers();
   FormCreate();
@@ -214,6 +232,11 @@ void TForm1::CreateBackupPage() {
   CheckBox2->setVisible(false);
   Label3 = MakeLabel(GroupBox3, "Progress:", 16, 20, 46, 13);
   ProgressBar1 = MakeProgressBar(GroupBox3, 13, 47, 572, 17);
+  SchedulePanel = new TSchedulePanel(
+      FToolDirectory, [this] { return static_cast<TCompressStrength>(std::max(0, ComboBox1->currentIndex())); },
+      TabSheet2);
+  Place(SchedulePanel, 3, 272, 616, 44);
+  if (SchedulePanel->HasSchedule()) ComboBox1->setCurrentIndex(static_cast<int>(SchedulePanel->FoundStrength()));
   QWidget::setTabOrder(BitBtn1, BackupFileDir->Edit());
   QWidget::setTabOrder(BackupFileDir->Edit(), CheckBox2);
   QWidget::setTabOrder(CheckBox2, ComboBox1);
@@ -280,9 +303,16 @@ void TForm1::showEvent(QShowEvent* event) {
 
 // An interrupted restore is put right before anything else; copies it
 // cannot choose between are kept and named.
+// A job of another process puts it right itself, and the failure of a
+// scheduled backup is shown until a backup succeeds.
 void TForm1::FormShow() {
-  const TRecovery recovery = RecoverInterruptedSwap(ProfileDirectory());
-  if (!recovery.Settled) ShowBox(recovery.Report, u"Warning", MB_ICONWARNING);
+  if (const TProfileLock lock(FToolDirectory); lock.Held()) {
+    const TRecovery recovery = RecoverInterruptedSwap(ProfileDirectory());
+    if (!recovery.Settled) ShowBox(recovery.Report, u"Warning", MB_ICONWARNING);
+  }
+  if (const auto failure = UnresolvedFailure(FToolDirectory))
+    ShowBox(u"The automatic backup of " + failure->When + u" failed:\r\n" + failure->Message, u"Warning",
+            MB_ICONWARNING);
   if (IsBrowserRunning(ProfileDirectory()))
     ShowBox(u"Please close all running browser instances before you continue!", u"Warning", MB_ICONWARNING);
   CheckBox1->setChecked(PrivacyFlagExists(FToolDirectory));
@@ -326,6 +356,16 @@ void TForm1::SetProfileButtonsEnabled(bool enabled) {
     button->setEnabled(enabled);
 }
 
+// While a job of another process (the command line, a scheduled backup)
+// holds the profile, its buttons are disabled and a line says why.
+void TForm1::WatchOtherJobs() {
+  if (!FJobQuestion.empty()) return;
+  const bool busy = TProfileLock::HeldByAJob(FToolDirectory);
+  if (busy == OtherJobLabel->isVisible()) return;
+  OtherJobLabel->setVisible(busy);
+  SetProfileButtonsEnabled(!busy);
+}
+
 void TForm1::Button2Click() {
   if (!AboutBox->isVisible()) CentreOnScreen(AboutBox);
   AboutBox->show();
@@ -358,6 +398,7 @@ void TForm1::BitBtn1Click() {
   const int strength = ComboBox1->currentIndex();
   if (strength >= 0 && strength <= 3) SevenZip1->SetLZMACompressStrength(static_cast<TCompressStrength>(strength));
   const TProfileJob job(this, BitBtn1, BackupRunningQuestion, SevenZip1.get());
+  if (job.Refused()) return;
   if (CheckBox2->isChecked()) ShellDeleteFiles(ProfileDirectory() + u"\\Default\\Cache\\*.*");
   const TArchiveName archive = CleanArchiveName(text);
   if (archive.DirectoryMissing) {
@@ -366,6 +407,9 @@ void TForm1::BitBtn1Click() {
   }
   if (!BackUpWhileBrowserRuns()) return;
   const TJobResult result = BackupProfile(*SevenZip1, ProfileDirectory(), archive.Name, StopRequested());
+  // A sound backup ends the warning of a failed scheduled one.
+  if (result.Completed && result.Warning.empty())
+    RecordBackup(FToolDirectory, {RecordTimeNow(), true, false, archive.Name, u""});
   EndProgress(ProgressBar1, result.Completed);
   ShowOutcome(result, u"Backup complete!");
 }
@@ -383,6 +427,7 @@ void TForm1::BitBtn2Click() {
                   MB_YESNO | MB_ICONWARNING) != IDYES)
     return;
   const TProfileJob job(this, BitBtn2, RestoreRunningQuestion, SevenZip2.get());
+  if (job.Refused()) return;
   const TJobResult result = RestoreProfile(*SevenZip2, ProfileDirectory(), archive.Name, StopRequested());
   EndProgress(ProgressBar2, result.Completed);
   ShowOutcome(result, u"Restore process is complete!");
@@ -391,12 +436,14 @@ void TForm1::BitBtn2Click() {
 void TForm1::Button3Click() {
   if (BrowserHolds(ProfileDirectory()) || BrowserHolds(ChromeUserDataDirectory()) || !AskToOverwriteProfile()) return;
   const TProfileJob job(this, Button3, ImportRunningQuestion, nullptr);
+  if (job.Refused()) return;
   ShowOutcome(ImportFromChrome(ProfileDirectory()), u"Import complete!");
 }
 
 void TForm1::Button5Click() {
   if (BrowserHolds(ProfileDirectory()) || BrowserHolds(InstalledUserDataDirectory()) || !AskToOverwriteProfile()) return;
   const TProfileJob job(this, Button5, ImportRunningQuestion, nullptr);
+  if (job.Refused()) return;
   ShowOutcome(ImportFromInstallation(ProfileDirectory(), StopRequested()), u"Import complete!");
 }
 

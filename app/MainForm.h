@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "app/About.h"
 #include "app/FileNameEdit.h"
 #include "app/SaveDialog.h"
+#include "app/SchedulePanel.h"
 #include "sevenzip/SevenZip.h"
 
 // A label that can be clicked.
@@ -66,6 +68,7 @@ class TForm1 : public QWidget {
   QCheckBox* CheckBox2;
   QLabel* Label3;
   QProgressBar* ProgressBar1;
+  TSchedulePanel* SchedulePanel;
   QGroupBox* GroupBox1;
   QGroupBox* GroupBox4;
   QLabel* Label1;
@@ -80,6 +83,9 @@ class TForm1 : public QWidget {
   std::unique_ptr<TSevenZip> SevenZip1;
   std::unique_ptr<TSevenZip> SevenZip2;
   TAboutBox* AboutBox;
+  // Shown while a job of another process holds the profile.
+  QLabel* OtherJobLabel;
+  QTimer* OtherJobTimer;
   // A Linux desktop runs launchers, not .lnk files: the launcher is offered first.
   TSaveDialog SaveDialog1{u"Orvo.desktop", u"desktop", u"Desktop launcher (*.desktop)|*.desktop|Shortcut (*.lnk)|*.lnk"};
 
@@ -135,6 +141,7 @@ class TForm1 : public QWidget {
   std::function<bool()> StopRequested() const;
   // The buttons that touch the profile or start the browser: one such job at a time.
   void SetProfileButtonsEnabled(bool enabled);
+  void WatchOtherJobs();
   void StartProgress(QProgressBar* bar, int& shift, Int64 maximum);
   void EndProgress(QProgressBar* bar, bool completed);
   void ShowProgress(QProgressBar* bar, int shift, Int64 position);
@@ -151,6 +158,7 @@ class TForm1 : public QWidget {
   // Totals of 2^31 and more are shown shifted right by these many bits.
   int FProgressShift1 = 0;
   int FProgressShift2 = 0;
-  static constexpr qint64 RepaintInterval = 100;  // milliseconds
+  static constexpr qint64 RepaintInterval = 100;   // milliseconds
+  static constexpr int OtherJobInterval = 1000;     // milliseconds
   QElapsedTimer FRepaintClock;
 };

@@ -1,10 +1,9 @@
 #include "profile/FolderSummary.h"
 
-#include <chrono>
 #include <cstdio>
 
 #include "platform/FindApi.h"
-#include "platform/TimeApi.h"
+#include "profile/LocalTime.h"
 
 namespace {
 
@@ -13,10 +12,6 @@ struct TTally {
   std::uint64_t Bytes = 0;
   std::uint64_t Newest = 0;  // FILETIME ticks, UTC
 };
-
-std::uint64_t Ticks(const FILETIME& time) {
-  return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
 
 void Count(const WideString& directory, TTally& tally) {
   WIN32_FIND_DATAW data;
@@ -41,18 +36,10 @@ WideString Ascii(const char* text) { return WideString(text, text + std::char_tr
 
 // "2026-12-09 17:45" for a UTC FILETIME, in local time.
 WideString LocalMinute(std::uint64_t ticks) {
-  const FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-  FILETIME local{};
-  FileTimeToLocalFileTime(&utc, &local);
-  constexpr std::int64_t UnixEpochTicks = 116444736000000000;
-  const auto seconds = std::chrono::seconds((static_cast<std::int64_t>(Ticks(local)) - UnixEpochTicks) / 10000000);
-  const auto day = std::chrono::floor<std::chrono::days>(std::chrono::sys_seconds(seconds));
-  const std::chrono::year_month_day date(day);
-  const std::chrono::hh_mm_ss time(std::chrono::sys_seconds(seconds) - day);
+  const TLocalTime time = LocalTimeOf({static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)});
   char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02ld:%02ld", static_cast<int>(date.year()),
-                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                static_cast<long>(time.hours().count()), static_cast<long>(time.minutes().count()));
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02ld:%02ld", time.Year, time.Month, time.Day, time.Hour,
+                time.Minute);
   return Ascii(text);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/FileApi.h"
 #include "platform/LastError.h"
+#include "profile/ArchiveCheck.h"
 #include "profile/HostServices.h"
 #include "profile/ProfileSwap.h"
 #include "sevenzip/PathUtils.h"
@@ -31,12 +32,6 @@ bool LiesInside(const WideString& path, const WideString& folder) {
   return !file.empty() && !directory.empty() && file.starts_with(directory + u"\\");
 }
 
-WideString NotOpened(const WideString& archive, const WideString& described) {
-  if (!WideFileExists(archive)) return u"The backup file " + archive + u" was not found.";
-  if (!described.empty()) return described;
-  return u"The file " + archive + u" is not a 7z archive.";
-}
-
 }  // namespace
 
 TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
@@ -57,7 +52,7 @@ TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, co
   zip.SetLastError(0);
   const Int32 result = zip.Extract(false);
   WideString problem = stopped() ? StoppedJob : log.Describe(archiveName);
-  if (result == -1) problem = NotOpened(archiveName, problem);
+  if (result == -1) problem = ArchiveNotOpened(archiveName, problem);
   if (problem.empty() && result != 0) {
     problem = u"The backup " + archiveName + u" could not be read to its end";
     problem += zip.LastError() ? u": " + SystemErrorText(zip.LastError()) : u".";

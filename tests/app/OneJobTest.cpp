@@ -1,6 +1,12 @@
 // One profile job at a time, and closing the window while one runs.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QTest>
 #include <filesystem>
+
+#include "profile/ProfileLock.h"
 
 #include "tests/ArchiveFixtures.h"
 #include "tests/app/FormFixture.h"
@@ -155,4 +161,65 @@ TEST_F(OneJob, ClosingDuringARestoreStopsWithTheProfileKeptOrGoesOn) {
   EXPECT_EQ(DescribeTree(Dir.Host("Profile")), DescribeTree(Dir.Host("source")));
   QApplication::processEvents();
   EXPECT_TRUE(Form->isVisible());
+}
+
+namespace {
+
+// Runs the command line to its end: its exit status.
+int RunCommandLine(const std::vector<std::string>& arguments) {
+  const pid_t child = fork();
+  if (child == 0) {
+    std::vector<char*> argv{const_cast<char*>(ORVO_TOOL)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    freopen("/dev/null", "w", stderr);
+    execv(ORVO_TOOL, argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+TEST_F(OneJob, ACommandLineJobDuringAWindowsRestoreIsRefusedAndTheRestoreIsWhole) {
+  MakeBusyProfile("source");
+  RunCommand("cd '" + Dir.Host("source") + "' && 7z a -mx=1 '" + Dir.Host("b.7z") + "' .");
+  ShowForm();
+  int commandLine = -1;
+  AtFirstProgress(*Form->SevenZip2, [&] {
+    commandLine = RunCommandLine({"--tool-dir", Dir.Host(""), "backup", "--to", Dir.Host("cli.7z")});
+  });
+  StartRestore("b.7z");
+  EXPECT_EQ(commandLine, 4);
+  EXPECT_FALSE(Dir.Exists("cli.7z"));
+  EXPECT_EQ(LastBoxText(), "Restore process is complete!");
+  EXPECT_EQ(DescribeTree(Dir.Host("Profile")), DescribeTree(Dir.Host("source")));
+}
+
+TEST_F(OneJob, WhileAnotherProcessHoldsTheProfileTheWindowSaysSoAndStartsNothing) {
+  MakeSampleTree(Dir, "Profile");
+  ShowForm();
+  {
+    // Another process's job: flock(1) holds the lock as a job does.
+    const pid_t other = fork();
+    if (other == 0) {
+      execlp("flock", "flock", "--close", Dir.Host(".orvo-job-lock").c_str(), "sleep", "30", nullptr);
+      _exit(127);
+    }
+    for (int i = 0; i < 300 && !TProfileLock::HeldByAJob(ToolDirectory()); ++i) QTest::qWait(10);
+    QTest::qWait(Form->OtherJobTimer->interval() + 200);
+    EXPECT_TRUE(Form->OtherJobLabel->isVisible());
+    for (QPushButton* button : ProfileButtons()) EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
+    Form->BitBtn1->setEnabled(true);
+    StartBackup("x.7z");
+    EXPECT_EQ(ToQString(UI.Boxes.back().Text).toStdString(), ToQString(AnotherJobRuns).toStdString());
+    EXPECT_FALSE(Dir.Exists("x.7z"));
+    kill(other, SIGKILL);
+    waitpid(other, nullptr, 0);
+  }
+  QTest::qWait(Form->OtherJobTimer->interval() + 200);
+  EXPECT_FALSE(Form->OtherJobLabel->isVisible());
+  EXPECT_TRUE(Form->BitBtn2->isEnabled());
 }

@@ -1,0 +1,370 @@
+#include "app/CommandLineTool.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ConsoleInterface.h"
+#include "app/ConsoleProgress.h"
+#include "platform/Exceptions.h"
+#include "platform/HostPath.h"
+#include "profile/ArchiveCheck.h"
+#include "profile/BackupLog.h"
+#include "profile/BackupRotation.h"
+#include "profile/DesktopNotice.h"
+#include "profile/HostServices.h"
+#include "profile/ProfileBackup.h"
+#include "profile/ProfileLock.h"
+#include "profile/ProfileRestore.h"
+#include "profile/ProfileSwap.h"
+#include "sevenzip/DateTimeUtils.h"
+#include "sevenzip/PathUtils.h"
+
+namespace {
+
+const char* const Usage =
+    "Usage: OrvoTool [--tool-dir DIR] COMMAND [OPTIONS] [ARCHIVE]\n"
+    "Backs up and restores the browser profile of a portable Orvo folder.\n"
+    "\n"
+    "Commands:\n"
+    "  backup [--to FOLDER|FILE] [--keep N] [--strength SAVE|FAST|NORMAL|MAXIMUM]\n"
+    "         [--even-if-running] [--scheduled]\n"
+    "                     back the profile up; into a FOLDER as Orvo-Profile-DATE.7z\n"
+    "                     (default: the current folder), keeping the newest N there;\n"
+    "                     --scheduled, as the schedule runs it, notifies the desktop\n"
+    "                     of a failure\n"
+    "  restore ARCHIVE    replace the profile by the backup's\n"
+    "  test ARCHIVE       read every item of the backup and check it\n"
+    "  list ARCHIVE       list the backup's items on standard output\n"
+    "\n"
+    "Options:\n"
+    "  --tool-dir DIR     the portable folder (default: the folder of this program)\n"
+    "  --help             show this help and exit\n"
+    "  --version          show the version and exit\n"
+    "\n"
+    "Exit status: 0 done; 1 the job failed; 2 wrong usage; 3 a browser holds the\n"
+    "profile (nothing changed); 4 another backup or restore of this profile runs;\n"
+    "5 an interrupted restore left copies that need your choice.\n";
+
+const char* const Version = "OrvoTool (Orvo Config & Backup Tool) " ORVO_VERSION "\n";
+
+struct TOption {
+  const char* Name;
+  bool TakesValue;
+};
+
+struct TVerb {
+  const char* Name;
+  std::size_t Operands;
+  std::vector<TOption> Options;
+};
+
+const std::vector<TVerb> Verbs = {
+    {"backup", 0, {{"--to", true}, {"--keep", true}, {"--strength", true}, {"--even-if-running", false}, {"--scheduled", false}}},
+    {"restore", 1, {}},
+    {"test", 1, {}},
+    {"list", 1, {}},
+};
+
+struct TUsageError {
+  std::string Text;
+};
+
+// What the command line asks for, its options by name.
+struct TRequest {
+  std::string ToolDirectory;
+  const TVerb* Verb = nullptr;
+  std::map<std::string, std::string> Options;
+  std::vector<std::string> Operands;
+  bool Has(const std::string& name) const { return Options.count(name) > 0; }
+};
+
+const TOption* FindOption(const TVerb& verb, const std::string& name) {
+  for (const TOption& option : verb.Options)
+    if (name == option.Name) return &option;
+  return nullptr;
+}
+
+// A verb's own options may stand before or after its operands; "--" ends them.
+void ParseVerbArguments(TRequest& request, const std::vector<std::string>& arguments, std::size_t at) {
+  bool options = true;
+  for (; at < arguments.size(); ++at) {
+    std::string argument = arguments[at];
+    if (options && argument == "--") {
+      options = false;
+      continue;
+    }
+    if (!options || argument.size() < 2 || argument[0] != '-') {
+      request.Operands.push_back(argument);
+      continue;
+    }
+    std::optional<std::string> value;
+    if (const auto equals = argument.find('='); equals != std::string::npos) {
+      value = argument.substr(equals + 1);
+      argument.resize(equals);
+    }
+    const TOption* option = FindOption(*request.Verb, argument);
+    if (!option) throw TUsageError{"unknown option '" + argument + "' for " + request.Verb->Name};
+    if (option->TakesValue && !value) {
+      if (++at == arguments.size()) throw TUsageError{"option '" + argument + "' needs a value"};
+      value = arguments[at];
+    }
+    if (!option->TakesValue && value) throw TUsageError{"option '" + argument + "' takes no value"};
+    request.Options[argument] = value.value_or("");
+  }
+  if (request.Operands.size() != request.Verb->Operands)
+    throw TUsageError{std::string(request.Verb->Name) +
+                      (request.Verb->Operands ? " needs one ARCHIVE" : " takes no operand, only options")};
+}
+
+TRequest Parse(const std::vector<std::string>& arguments) {
+  TRequest request;
+  std::size_t at = 0;
+  for (; at < arguments.size() && arguments[at].starts_with("--tool-dir"); ++at) {
+    if (arguments[at].starts_with("--tool-dir=")) {
+      request.ToolDirectory = arguments[at].substr(11);
+    } else if (arguments[at] == "--tool-dir" && at + 1 < arguments.size()) {
+      request.ToolDirectory = arguments[++at];
+    } else {
+      throw TUsageError{"option '--tool-dir' needs a folder"};
+    }
+  }
+  if (at == arguments.size()) throw TUsageError{"no command given"};
+  for (const TVerb& verb : Verbs)
+    if (arguments[at] == verb.Name) request.Verb = &verb;
+  if (!request.Verb) throw TUsageError{"unknown command '" + arguments[at] + "'"};
+  ParseVerbArguments(request, arguments, at + 1);
+  return request;
+}
+
+WideString SystemPath(const std::string& hostPath) {
+  const auto path = ToSystemPath(hostPath);
+  if (!path) throw TUsageError{"'" + hostPath + "' is not a valid path here"};
+  return *path;
+}
+
+// A relative path is taken from the current folder.
+WideString AbsoluteSystemPath(const std::string& hostPath) {
+  if (hostPath.starts_with('/')) return SystemPath(hostPath);
+  char folder[4096];
+  if (!getcwd(folder, sizeof folder)) throw TUsageError{"the current folder cannot be found"};
+  return SystemPath(std::string(folder) + "/" + hostPath);
+}
+
+// The job a signal stops: the component's cancel flag is an atomic store.
+TSevenZip* StoppableComponent = nullptr;
+volatile sig_atomic_t StopAsked = 0;
+
+void StopJob(int) {
+  StopAsked = 1;
+  if (StoppableComponent) StoppableComponent->Cancel();
+}
+
+class TCommandLineTool {
+ public:
+  explicit TCommandLineTool(TRequest request);
+  int Run();
+
+ private:
+  int Backup();
+  int Restore();
+  int Test();
+  int List();
+  // Takes the lock and settles an interrupted restore; an exit code when the
+  // job must not go on.
+  std::optional<int> PrepareProfileJob();
+  std::optional<int> RefuseWhileBrowserHolds();
+  TSevenZip& Component(const std::string& job);
+  WideString ArchiveOperand() const { return AbsoluteSystemPath(FRequest.Operands[0]); }
+  int BackupFailed(const WideString& archive, const WideString& message, int code);
+
+  TRequest FRequest;
+  WideString FToolDirectory;
+  WideString FProfileDirectory;
+  TConsoleInterface FConsole;
+  std::unique_ptr<TSevenZip> FZip;
+  std::unique_ptr<TConsoleProgress> FProgress;
+  std::unique_ptr<TProfileLock> FLock;
+};
+
+TCommandLineTool::TCommandLineTool(TRequest request) : FRequest(std::move(request)) {
+  FToolDirectory = FRequest.ToolDirectory.empty() ? GetToolDirectory()
+                                                  : FolderPrefix(AbsoluteSystemPath(FRequest.ToolDirectory));
+  FProfileDirectory = FToolDirectory + u"Profile";
+}
+
+int TCommandLineTool::Run() {
+  const std::string verb = FRequest.Verb->Name;
+  if (verb == "backup") return Backup();
+  if (verb == "restore") return Restore();
+  if (verb == "test") return Test();
+  return List();
+}
+
+TSevenZip& TCommandLineTool::Component(const std::string& job) {
+  FZip = std::make_unique<TSevenZip>();
+  FProgress = std::make_unique<TConsoleProgress>(job, isatty(STDERR_FILENO) != 0);
+  FProgress->Attach(*FZip);
+  StoppableComponent = FZip.get();
+  signal(SIGINT, StopJob);
+  signal(SIGTERM, StopJob);
+  return *FZip;
+}
+
+std::optional<int> TCommandLineTool::PrepareProfileJob() {
+  if (!WideDirectoryExists(FToolDirectory)) {
+    SayError(u"The folder " + FToolDirectory + u" does not exist. Nothing was changed.");
+    return ExitFailed;
+  }
+  FLock = std::make_unique<TProfileLock>(FToolDirectory);
+  if (!FLock->Held()) {
+    SayError(FLock->Refusal());
+    return FLock->HeldByAnother() ? ExitAnotherJob : ExitFailed;
+  }
+  const TRecovery recovery = RecoverInterruptedSwap(FProfileDirectory);
+  if (recovery.Settled) return std::nullopt;
+  SayError(recovery.Report);
+  return ExitRecoveryKeptCopies;
+}
+
+std::optional<int> TCommandLineTool::RefuseWhileBrowserHolds() {
+  const WideString holder = BrowserHoldingFolder(FProfileDirectory);
+  if (holder.empty()) return std::nullopt;
+  SayError(holder + u" is using " + FProfileDirectory + u". Close the browser, then start again. Nothing was changed.");
+  return ExitBrowserHolds;
+}
+
+int TCommandLineTool::BackupFailed(const WideString& archive, const WideString& message, int code) {
+  SayError(message);
+  const bool scheduled = FRequest.Has("--scheduled");
+  RecordBackup(FToolDirectory, {RecordTimeNow(), false, scheduled, archive, message});
+  if (scheduled) NotifyDesktop(u"Automatic backup failed", Utf8ToUtf16Lossy(ConsoleText(message)));
+  return code;
+}
+
+TCompressStrength StrengthOption(const TRequest& request) {
+  const char* const names[] = {"SAVE", "FAST", "NORMAL", "MAXIMUM"};
+  if (!request.Has("--strength")) return TCompressStrength::SAVE;
+  for (int strength = 0; strength < 4; ++strength)
+    if (request.Options.at("--strength") == names[strength]) return static_cast<TCompressStrength>(strength);
+  throw TUsageError{"--strength takes SAVE, FAST, NORMAL or MAXIMUM"};
+}
+
+std::size_t KeepOption(const TRequest& request) {
+  if (!request.Has("--keep")) return 0;
+  const std::string& text = request.Options.at("--keep");
+  char* end = nullptr;
+  const long keep = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || keep < 1 || keep > 100000) throw TUsageError{"--keep takes a number from 1 up"};
+  return static_cast<std::size_t>(keep);
+}
+
+int TCommandLineTool::Backup() {
+  const TCompressStrength strength = StrengthOption(FRequest);
+  const std::size_t keep = KeepOption(FRequest);
+  const WideString target = AbsoluteSystemPath(FRequest.Has("--to") ? FRequest.Options.at("--to") : ".");
+  const bool intoFolder = WideDirectoryExists(target);
+  if (keep > 0 && !intoFolder) throw TUsageError{"--keep needs --to to name an existing folder"};
+  const WideString archive = intoFolder ? FolderPrefix(target) + DatedArchiveName(LocalTimeNow()) : target;
+  if (!WideDirectoryExists(WideExtractFilePath(archive)))
+    return BackupFailed(archive, u"The folder " + WideExtractFilePath(archive) + u" does not exist. Nothing was written.",
+                        ExitFailed);
+  if (const auto refused = PrepareProfileJob()) return BackupFailed(archive, u"The backup did not start.", *refused);
+  if (!FRequest.Has("--even-if-running"))
+    if (const auto refused = RefuseWhileBrowserHolds()) return BackupFailed(archive, u"The browser held the profile.", *refused);
+  TSevenZip& zip = Component("Backing up");
+  zip.SetAddOptions({AddRecurseDirs});
+  zip.SetLZMACompressStrength(strength);
+  const TJobResult result = BackupProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; });
+  FProgress->Finish();
+  if (!result.Completed || !result.Warning.empty()) return BackupFailed(archive, result.Warning, ExitFailed);
+  WideString rotated;
+  if (keep > 0) {
+    const TRotation rotation = RotateBackups(target, keep, WideExtractFileName(archive));
+    if (!rotation.Failed.empty()) rotated = u"These older backups could not be deleted:" + ListOfFiles(rotation.Failed);
+  }
+  if (!rotated.empty()) SayError(rotated);
+  RecordBackup(FToolDirectory, {RecordTimeNow(), true, FRequest.Has("--scheduled"), archive, rotated});
+  return ExitDone;
+}
+
+int TCommandLineTool::Restore() {
+  const WideString archive = ArchiveOperand();
+  if (const auto refused = PrepareProfileJob()) return *refused;
+  if (const auto refused = RefuseWhileBrowserHolds()) return *refused;
+  TSevenZip& zip = Component("Restoring");
+  const TJobResult result = RestoreProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; });
+  FProgress->Finish();
+  if (result.Completed) return ExitDone;
+  SayError(result.Warning);
+  return ExitFailed;
+}
+
+int TCommandLineTool::Test() {
+  TSevenZip& zip = Component("Testing");
+  const TJobResult result = TestArchive(zip, ArchiveOperand());
+  FProgress->Finish();
+  if (result.Completed) return ExitDone;
+  SayError(result.Warning);
+  return ExitFailed;
+}
+
+// "2026-12-10 05:04:39" of a date-time value (days since 1899-12-30).
+std::string DateTimeText(double value) {
+  constexpr double UnixEpochDays = 25569;
+  const auto seconds = std::chrono::sys_seconds(std::chrono::seconds(std::llround((value - UnixEpochDays) * 86400)));
+  const auto day = std::chrono::floor<std::chrono::days>(seconds);
+  const std::chrono::year_month_day date(day);
+  const std::chrono::hh_mm_ss time(seconds - day);
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02ld:%02ld:%02ld", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<long>(time.hours().count()), static_cast<long>(time.minutes().count()),
+                static_cast<long>(time.seconds().count()));
+  return text;
+}
+
+int TCommandLineTool::List() {
+  TSevenZip zip;
+  std::vector<TArchiveItem> items;
+  const TJobResult result = ListArchive(zip, ArchiveOperand(), items);
+  if (!result.Completed) {
+    SayError(result.Warning);
+    return ExitFailed;
+  }
+  for (const TArchiveItem& item : items)
+    std::printf("%s %14lld  %s%s\n", DateTimeText(item.Modified).c_str(), static_cast<long long>(item.Size),
+                ConsoleText(item.Name).c_str(), item.Directory ? "/" : "");
+  return std::fflush(stdout) == 0 ? ExitDone : ExitFailed;
+}
+
+}  // namespace
+
+bool WantsCommandLine(int argc, char*[]) { return argc > 1; }
+
+int RunCommandLine(int argc, char* argv[]) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) return std::fputs(Usage, stdout), ExitDone;
+  if (arguments.size() == 1 && arguments[0] == "--version") return std::fputs(Version, stdout), ExitDone;
+  try {
+    return TCommandLineTool(Parse(arguments)).Run();
+  } catch (const TUsageError& error) {
+    std::fprintf(stderr, "OrvoTool: %s\nTry 'OrvoTool --help'.\n", error.Text.c_str());
+    return ExitUsage;
+  } catch (const Exception& failure) {
+    SayError(failure.Message());
+    return ExitFailed;
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "OrvoTool: %s\n", failure.what());
+    return ExitFailed;
+  }
+}

@@ -1,0 +1,93 @@
+#include "app/SchedulePanel.h"
+
+#include <QFileDialog>
+
+#include "app/Layout.h"
+#include "app/QtStrings.h"
+#include "platform/UserInterface.h"
+#include "profile/BackupLog.h"
+#include "sevenzip/PathUtils.h"
+
+namespace {
+
+void ShowBox(const WideString& text, const WideString& caption, UINT icon) {
+  MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | icon);
+}
+
+}  // namespace
+
+TSchedulePanel::TSchedulePanel(const WideString& toolDirectory, std::function<TCompressStrength()> strength,
+                               QWidget* parent)
+    : QWidget(parent), FToolDirectory(toolDirectory), FStrength(std::move(strength)) {
+  auto* caption = new QLabel("Back up automatically:", this);
+  Place(caption, 13, 4);
+  FrequencyBox = new QComboBox(this);
+  FrequencyBox->addItems({"Off", "Daily", "Weekly"});
+  Place(FrequencyBox, 135, 0, 62, 21);
+  auto* into = new QLabel("into", this);
+  Place(into, 204, 4);
+  FolderEdit = new QLineEdit(this);
+  FolderEdit->setPlaceholderText("folder for the backups");
+  Place(FolderEdit, 228, 0, 150, 21);
+  BrowseButton = new QToolButton(this);
+  BrowseButton->setText("...");
+  Place(BrowseButton, 380, 0, 24, 21);
+  auto* keep = new QLabel("Keep the newest", this);
+  Place(keep, 412, 4);
+  KeepBox = new QSpinBox(this);
+  KeepBox->setRange(1, 999);
+  KeepBox->setValue(7);
+  Place(KeepBox, 498, 0, 45, 21);
+  SaveButton = new QPushButton("Save", this);
+  Place(SaveButton, 550, -1, 62, 23);
+  LastLabel = new QLabel(this);
+  Place(LastLabel, 13, 28, 600, 13);
+  connect(BrowseButton, &QToolButton::clicked, this, [this] { BrowseFolder(); });
+  connect(SaveButton, &QPushButton::clicked, this, [this] { SaveClick(); });
+  ShowSchedule();
+}
+
+void TSchedulePanel::ShowSchedule() {
+  FFound = ReadSchedule(FToolDirectory);
+  FrequencyBox->setCurrentIndex(static_cast<int>(FFound.Frequency));
+  FolderEdit->setText(HostPathOf(FFound.Folder));
+  if (FFound.Keep > 0) KeepBox->setValue(FFound.Keep);
+  ShowLastBackup();
+}
+
+void TSchedulePanel::ShowLastBackup() {
+  const auto last = LastScheduledBackup(FToolDirectory);
+  if (!last) {
+    LastLabel->setText(HasSchedule() ? "No automatic backup has run yet." : "");
+  } else {
+    LastLabel->setText("Last automatic backup: " + ToQString(last->When) + ", " +
+                       HostPathOf(WideExtractFileName(last->Archive)) +
+                       (last->Succeeded ? ", complete." : ", failed: " + HostPathOf(last->Message)));
+  }
+  LastLabel->adjustSize();
+}
+
+void TSchedulePanel::BrowseFolder() {
+  const QString folder = QFileDialog::getExistingDirectory(this, "Folder for automatic backups", FolderEdit->text());
+  if (!folder.isEmpty()) FolderEdit->setText(folder);
+}
+
+void TSchedulePanel::SaveClick() {
+  TBackupSchedule schedule{static_cast<TScheduleFrequency>(FrequencyBox->currentIndex()),
+                           SystemPathOf(FolderEdit->text().trimmed()), KeepBox->value(), FStrength()};
+  if (schedule.Frequency != TScheduleFrequency::Off &&
+      (!schedule.Folder.starts_with(u"\\") || !WideDirectoryExists(schedule.Folder))) {
+    ShowBox(u"The folder " + schedule.Folder + u" does not exist. Nothing was saved.", u"Warning", MB_ICONWARNING);
+    return;
+  }
+  const TScheduleOutcome outcome = SaveSchedule(FToolDirectory, schedule);
+  if (!outcome.Saved) {
+    ShowBox(outcome.Message + u"\r\nThe schedule was not saved.", u"Warning", MB_ICONWARNING);
+  } else if (!outcome.Message.empty()) {
+    ShowBox(outcome.Message, u"Info", MB_ICONINFORMATION);
+  } else {
+    ShowBox(schedule.Frequency == TScheduleFrequency::Off ? u"Automatic backups are off." : u"The schedule was saved.",
+            u"Info", MB_ICONINFORMATION);
+  }
+  ShowSchedule();
+}

@@ -1,0 +1,12 @@
+// Small text files the tool keeps (its log, the schedule's units), read whole
+// and written whole: a file is replaced by a complete new one or left as it was.
+#pragma once
+
+#include <string>
+
+#include "platform/WinTypes.h"
+
+// The file's bytes; empty when it cannot be read.
+std::string ReadTextFile(const WideString& name);
+// Writes beside the file and renames over it; false when it could not.
+bool WriteTextFile(const WideString& name, const std::string& text);
