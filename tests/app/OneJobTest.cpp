@@ -198,6 +198,31 @@ TEST_F(OneJob, ACommandLineJobDuringAWindowsRestoreIsRefusedAndTheRestoreIsWhole
   EXPECT_EQ(DescribeTree(Dir.Host("Profile")), DescribeTree(Dir.Host("source")));
 }
 
+TEST_F(OneJob, AWindowsBackupDuringACommandLineRestoreIsRefusedAndTheRestoreIsWhole) {
+  MakeBusyProfile("source");
+  RunCommand("cd '" + Dir.Host("source") + "' && 7z a -mx=1 '" + Dir.Host("b.7z") + "' .");
+  ShowForm();
+  const pid_t restore = fork();
+  if (restore == 0) {
+    freopen("/dev/null", "w", stderr);
+    execl(ORVO_TOOL, ORVO_TOOL, "--tool-dir", Dir.Host("").c_str(), "restore", Dir.Host("b.7z").c_str(), nullptr);
+    _exit(127);
+  }
+  bool held = false;
+  for (int i = 0; i < 500 && !(held = TProfileLock::HeldByAJob(ToolDirectory())); ++i) QTest::qWait(10);
+  EXPECT_TRUE(held);
+  // Held still while the window tries: the restore is mid-way, however fast.
+  kill(restore, SIGSTOP);
+  StartBackup("window.7z");
+  kill(restore, SIGCONT);
+  int status = 0;
+  waitpid(restore, &status, 0);
+  EXPECT_EQ(ToQString(UI.Boxes.back().Text).toStdString(), ToQString(AnotherJobRuns).toStdString());
+  EXPECT_FALSE(Dir.Exists("window.7z"));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(DescribeTree(Dir.Host("Profile")), DescribeTree(Dir.Host("source")));
+}
+
 TEST_F(OneJob, WhileAnotherProcessHoldsTheProfileTheWindowSaysSoAndStartsNothing) {
   MakeSampleTree(Dir, "Profile");
   ShowForm();

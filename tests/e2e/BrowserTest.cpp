@@ -187,6 +187,14 @@ TEST_F(Browser, NoJobTouchesAProfileChromiumHolds) {
       EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
       EXPECT_NE(LastBoxText().find("is using"), std::string::npos) << LastBoxText();
     }
+    // The command line refuses the same way, unless told to back up anyway.
+    const std::string tool = std::string("'") + ORVO_TOOL + "' --tool-dir '" + Dir.Host("") + "' ";
+    const std::string restored = RunCommand(tool + "restore '" + Dir.Host("first.7z") + "' 2>&1; echo $?");
+    EXPECT_TRUE(restored.ends_with(" Close the browser, then start again. Nothing was changed.\n3\n")) << restored;
+    EXPECT_EQ(RunCommand(tool + "backup --to '" + Dir.Host("cli.7z") + "' 2>/dev/null; echo $?"), "3\n");
+    EXPECT_FALSE(Dir.Exists("cli.7z"));
+    EXPECT_EQ(RunCommand(tool + "backup --even-if-running --to '" + Dir.Host("cli.7z") + "' 2>/dev/null; echo $?"),
+              "0\n");
     EXPECT_EQ(Dir.Read("Profile/mark"), "the profile as it is");
     for (const char* beside : {"Profile.orvo-restore", "Profile.orvo-ready", "Profile.orvo-old"})
       EXPECT_FALSE(Dir.Exists(beside)) << beside;
