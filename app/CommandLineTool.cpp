@@ -160,6 +160,12 @@ WideString AbsoluteSystemPath(const std::string& hostPath) {
   return SystemPath(std::string(folder) + "/" + hostPath);
 }
 
+// Why a job did not start, and the exit status that says so.
+struct TRefusal {
+  int Code;
+  WideString Message;
+};
+
 // The job a signal stops: the component's cancel flag is an atomic store.
 TSevenZip* StoppableComponent = nullptr;
 volatile sig_atomic_t StopAsked = 0;
@@ -179,13 +185,14 @@ class TCommandLineTool {
   int Restore();
   int Test();
   int List();
-  // Takes the lock and settles an interrupted restore; an exit code when the
-  // job must not go on.
-  std::optional<int> PrepareProfileJob();
-  std::optional<int> RefuseWhileBrowserHolds();
+  // Takes the lock and settles an interrupted restore; why the job must not
+  // go on, if it must not.
+  std::optional<TRefusal> PrepareProfileJob();
+  std::optional<TRefusal> RefuseWhileBrowserHolds();
   TSevenZip& Component(const std::string& job);
   WideString ArchiveOperand() const { return AbsoluteSystemPath(FRequest.Operands[0]); }
   int BackupFailed(const WideString& archive, const WideString& message, int code);
+  int Refused(const TRefusal& refusal);
 
   TRequest FRequest;
   WideString FToolDirectory;
@@ -220,27 +227,26 @@ TSevenZip& TCommandLineTool::Component(const std::string& job) {
   return *FZip;
 }
 
-std::optional<int> TCommandLineTool::PrepareProfileJob() {
-  if (!WideDirectoryExists(FToolDirectory)) {
-    SayError(u"The folder " + FToolDirectory + u" does not exist. Nothing was changed.");
-    return ExitFailed;
-  }
+std::optional<TRefusal> TCommandLineTool::PrepareProfileJob() {
+  if (!WideDirectoryExists(FToolDirectory))
+    return TRefusal{ExitFailed, u"The folder " + FToolDirectory + u" does not exist. Nothing was changed."};
   FLock = std::make_unique<TProfileLock>(FToolDirectory);
-  if (!FLock->Held()) {
-    SayError(FLock->Refusal());
-    return FLock->HeldByAnother() ? ExitAnotherJob : ExitFailed;
-  }
+  if (!FLock->Held()) return TRefusal{FLock->HeldByAnother() ? ExitAnotherJob : ExitFailed, FLock->Refusal()};
   const TRecovery recovery = RecoverInterruptedSwap(FProfileDirectory);
   if (recovery.Settled) return std::nullopt;
-  SayError(recovery.Report);
-  return ExitRecoveryKeptCopies;
+  return TRefusal{ExitRecoveryKeptCopies, recovery.Report};
 }
 
-std::optional<int> TCommandLineTool::RefuseWhileBrowserHolds() {
+std::optional<TRefusal> TCommandLineTool::RefuseWhileBrowserHolds() {
   const WideString holder = BrowserHoldingFolder(FProfileDirectory);
   if (holder.empty()) return std::nullopt;
-  SayError(holder + u" is using " + FProfileDirectory + u". Close the browser, then start again. Nothing was changed.");
-  return ExitBrowserHolds;
+  return TRefusal{ExitBrowserHolds, holder + u" is using " + FProfileDirectory +
+                                        u". Close the browser, then start again. Nothing was changed."};
+}
+
+int TCommandLineTool::Refused(const TRefusal& refusal) {
+  SayError(refusal.Message);
+  return refusal.Code;
 }
 
 int TCommandLineTool::BackupFailed(const WideString& archive, const WideString& message, int code) {
@@ -278,9 +284,9 @@ int TCommandLineTool::Backup() {
   if (!WideDirectoryExists(WideExtractFilePath(archive)))
     return BackupFailed(archive, u"The folder " + WideExtractFilePath(archive) + u" does not exist. Nothing was written.",
                         ExitFailed);
-  if (const auto refused = PrepareProfileJob()) return BackupFailed(archive, u"The backup did not start.", *refused);
+  if (const auto refused = PrepareProfileJob()) return BackupFailed(archive, refused->Message, refused->Code);
   if (!FRequest.Has("--even-if-running"))
-    if (const auto refused = RefuseWhileBrowserHolds()) return BackupFailed(archive, u"The browser held the profile.", *refused);
+    if (const auto refused = RefuseWhileBrowserHolds()) return BackupFailed(archive, refused->Message, refused->Code);
   TSevenZip& zip = Component("Backing up");
   zip.SetAddOptions({AddRecurseDirs});
   zip.SetLZMACompressStrength(strength);
@@ -299,8 +305,8 @@ int TCommandLineTool::Backup() {
 
 int TCommandLineTool::Restore() {
   const WideString archive = ArchiveOperand();
-  if (const auto refused = PrepareProfileJob()) return *refused;
-  if (const auto refused = RefuseWhileBrowserHolds()) return *refused;
+  if (const auto refused = PrepareProfileJob()) return Refused(*refused);
+  if (const auto refused = RefuseWhileBrowserHolds()) return Refused(*refused);
   TSevenZip& zip = Component("Restoring");
   const TJobResult result = RestoreProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; });
   FProgress->Finish();

@@ -301,10 +301,10 @@ void TForm1::showEvent(QShowEvent* event) {
   RunGuarded([this] { FormShow(); });
 }
 
-// An interrupted restore is put right before anything else; copies it
-// cannot choose between are kept and named.
-// A job of another process puts it right itself, and the failure of a
-// scheduled backup is shown until a backup succeeds.
+// An interrupted restore is put right before anything else (unless a job of
+// another process runs, which puts it right itself); copies it cannot choose
+// between are kept and named. The failure of a scheduled backup is shown
+// until a backup succeeds.
 void TForm1::FormShow() {
   if (const TProfileLock lock(FToolDirectory); lock.Held()) {
     const TRecovery recovery = RecoverInterruptedSwap(ProfileDirectory());
