@@ -193,8 +193,12 @@ TEST_F(Browser, NoJobTouchesAProfileChromiumHolds) {
     EXPECT_TRUE(restored.ends_with(" Close the browser, then start again. Nothing was changed.\n3\n")) << restored;
     EXPECT_EQ(RunCommand(tool + "backup --to '" + Dir.Host("cli.7z") + "' 2>/dev/null; echo $?"), "3\n");
     EXPECT_FALSE(Dir.Exists("cli.7z"));
-    EXPECT_EQ(RunCommand(tool + "backup --even-if-running --to '" + Dir.Host("cli.7z") + "' 2>/dev/null; echo $?"),
-              "0\n");
+    // Files the running browser removes or holds may be left out: that is a
+    // warning, named, as in the window, and the archive is written all the same.
+    const std::string anyway = RunCommand(tool + "backup --even-if-running --to '" + Dir.Host("cli.7z") + "' 2>&1; echo $?");
+    const bool named = anyway.find("could not be read") != std::string::npos;
+    EXPECT_TRUE(anyway.ends_with("\n0\n") || (anyway.ends_with("\n1\n") && named)) << anyway;
+    EXPECT_TRUE(Dir.Exists("cli.7z"));
     EXPECT_EQ(Dir.Read("Profile/mark"), "the profile as it is");
     for (const char* beside : {"Profile.orvo-restore", "Profile.orvo-ready", "Profile.orvo-old"})
       EXPECT_FALSE(Dir.Exists(beside)) << beside;
