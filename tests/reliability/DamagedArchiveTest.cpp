@@ -88,6 +88,8 @@ TEST_F(DamagedArchives, NoneIsTakenForSoundAndNoneCostsTheProfile) {
   Press(Form->BitBtn1);
   ASSERT_EQ(LastBoxText(), "Backup complete!");
   const auto old = DescribeTree(Dir.Host("Profile"));
+  RunCommand("7z x -o'" + Dir.Host("sound") + "' '" + Dir.Host("backup.7z") + "' >/dev/null");
+  const auto sound = DescribeTree(Dir.Host("sound"));
   const auto variants = Variants(Dir.Read("backup.7z"), std::getenv("RELIABILITY_LONG") ? 8 : 1);
   ASSERT_GE(variants.size(), 500u);
   Type(Form->RestoreFileName, Dir.Host("variant.7z"));
@@ -105,11 +107,15 @@ TEST_F(DamagedArchives, NoneIsTakenForSoundAndNoneCostsTheProfile) {
     }
     ++completed;
     // Complete means what the 7z command makes of the same bytes, read as
-    // 7z as the window reads them (which finds an archive after a stub).
+    // 7z as the window reads them (which finds an archive after a stub), or
+    // the very tree the undamaged backup holds: a flip of a bit the decoder
+    // never needs leaves every checksum sound, which the 7z command on this
+    // host may still call a data error.
     fs::remove_all(Dir.Host("peer"));
     const bool peerSound =
         RunCommand("7z x -t7z -o'" + Dir.Host("peer") + "' '" + Dir.Host("variant.7z") + "' >/dev/null 2>&1 && echo ok") == "ok\n";
-    const bool same = peerSound && DescribeTree(Dir.Host("Profile")) == DescribeTree(Dir.Host("peer"));
+    const auto restored = DescribeTree(Dir.Host("Profile"));
+    const bool same = (peerSound && restored == DescribeTree(Dir.Host("peer"))) || restored == sound;
     Figures().FalseSuccess += !same;
     EXPECT_TRUE(same) << variant.Name;
     fs::remove_all(Dir.Host("Profile"));
