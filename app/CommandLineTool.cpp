@@ -3,7 +3,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +21,7 @@
 #include "profile/BackupRotation.h"
 #include "profile/DesktopNotice.h"
 #include "profile/HostServices.h"
+#include "profile/LocalTime.h"
 #include "profile/ProfileBackup.h"
 #include "profile/ProfileLock.h"
 #include "profile/ProfileRestore.h"
@@ -327,16 +327,7 @@ int TCommandLineTool::Test() {
 // "2026-12-10 05:04:39" of a date-time value (days since 1899-12-30).
 std::string DateTimeText(double value) {
   constexpr double UnixEpochDays = 25569;
-  const auto seconds = std::chrono::sys_seconds(std::chrono::seconds(std::llround((value - UnixEpochDays) * 86400)));
-  const auto day = std::chrono::floor<std::chrono::days>(seconds);
-  const std::chrono::year_month_day date(day);
-  const std::chrono::hh_mm_ss time(seconds - day);
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02ld:%02ld:%02ld", static_cast<int>(date.year()),
-                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                static_cast<long>(time.hours().count()), static_cast<long>(time.minutes().count()),
-                static_cast<long>(time.seconds().count()));
-  return text;
+  return TimeText(CalendarOf(std::llround((value - UnixEpochDays) * 86400)));
 }
 
 int TCommandLineTool::List() {

@@ -1,7 +1,6 @@
 #include "profile/BackupLog.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
 
 #include "platform/HostPath.h"
@@ -84,10 +83,4 @@ std::optional<TBackupRecord> UnresolvedFailure(const WideString& toolDirectory) 
   return std::nullopt;
 }
 
-WideString RecordTimeNow() {
-  const TLocalTime now = LocalTimeNow();
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02ld:%02ld:%02ld", now.Year, now.Month, now.Day, now.Hour,
-                now.Minute, now.Second);
-  return WideString(text, text + 19);
-}
+WideString RecordTimeNow() { return Utf8ToUtf16Lossy(TimeText(LocalTimeNow())); }

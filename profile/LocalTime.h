@@ -1,6 +1,8 @@
 // A UTC file time as the calendar and clock of the local time zone.
 #pragma once
 
+#include <string>
+
 #include "platform/WinTypes.h"
 
 struct TLocalTime {
@@ -10,6 +12,10 @@ struct TLocalTime {
 };
 
 TLocalTime LocalTimeOf(const FILETIME& utc);
+// The calendar and clock of a count of seconds since 1970-01-01 (no zone applied).
+TLocalTime CalendarOf(std::int64_t seconds);
+// "YYYY-MM-DD HH:MM:SS".
+std::string TimeText(const TLocalTime& time);
 // The current local time.
 TLocalTime LocalTimeNow();
 // 100-nanosecond ticks of a FILETIME.
