@@ -37,9 +37,11 @@ const char* const Usage =
     "\n"
     "Commands:\n"
     "  backup [--to FOLDER|FILE] [--keep N] [--strength SAVE|FAST|NORMAL|MAXIMUM]\n"
-    "         [--even-if-running] [--scheduled]\n"
+    "         [--even-if-running] [--with-caches] [--scheduled]\n"
     "                     back the profile up; into a FOLDER as Orvo-Profile-DATE.7z\n"
     "                     (default: the current folder), keeping the newest N there;\n"
+    "                     the backup is read back and checked before it is kept;\n"
+    "                     the browser's caches are left out unless --with-caches;\n"
     "                     --scheduled, as the schedule runs it, notifies the desktop\n"
     "                     of a failure\n"
     "  restore ARCHIVE    replace the profile by the backup's\n"
@@ -69,7 +71,7 @@ struct TVerb {
 };
 
 const std::vector<TVerb> Verbs = {
-    {"backup", 0, {{"--to", true}, {"--keep", true}, {"--strength", true}, {"--even-if-running", false}, {"--scheduled", false}}},
+    {"backup", 0, {{"--to", true}, {"--keep", true}, {"--strength", true}, {"--even-if-running", false}, {"--with-caches", false}, {"--scheduled", false}}},
     {"restore", 1, {}},
     {"test", 1, {}},
     {"list", 1, {}},
@@ -290,7 +292,13 @@ int TCommandLineTool::Backup() {
   TSevenZip& zip = Component("Backing up");
   zip.SetAddOptions({AddRecurseDirs});
   zip.SetLZMACompressStrength(strength);
-  const TJobResult result = BackupProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; });
+  const auto named = [this](TBackupStep step) {
+    FProgress->NameStep(step == TBackupStep::Writing     ? "Backing up"
+                        : step == TBackupStep::Verifying ? "Verifying"
+                                                         : "Checking databases");
+  };
+  const TJobResult result = BackupProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; },
+                                          {.WithCaches = FRequest.Has("--with-caches"), .OnStep = named});
   FProgress->Finish();
   if (!result.Completed || !result.Warning.empty()) return BackupFailed(archive, result.Warning, ExitFailed);
   WideString rotated;
@@ -298,6 +306,7 @@ int TCommandLineTool::Backup() {
     const TRotation rotation = RotateBackups(target, keep, WideExtractFileName(archive));
     if (!rotation.Failed.empty()) rotated = u"These older backups could not be deleted:" + ListOfFiles(rotation.Failed);
   }
+  SayError(u"Backup complete (verified): " + archive);
   if (!rotated.empty()) SayError(rotated);
   RecordBackup(FToolDirectory, {RecordTimeNow(), true, FRequest.Has("--scheduled"), archive, rotated});
   return ExitDone;

@@ -9,6 +9,11 @@ void TConsoleProgress::Attach(TSevenZip& zip) {
   zip.OnProgress = [this](TSevenZip*, const WideString&, Int64 done, Int64) { Show(done); };
 }
 
+void TConsoleProgress::NameStep(const std::string& job) {
+  Finish();
+  FJob = job;
+}
+
 void TConsoleProgress::Start(Int64 total) {
   FTotal = total;
   FTenths = 0;

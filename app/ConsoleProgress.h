@@ -13,6 +13,8 @@ class TConsoleProgress {
   TConsoleProgress(const std::string& job, bool terminal);
   // Shows the component's progress from now on.
   void Attach(TSevenZip& zip);
+  // Names the job's next step, whose progress starts anew.
+  void NameStep(const std::string& job);
   // Ends a redrawn line, so that what follows starts a line of its own.
   void Finish();
 

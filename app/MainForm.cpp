@@ -13,6 +13,7 @@
 #include "platform/UserInterface.h"
 #include "profile/ArchiveName.h"
 #include "profile/BackupLog.h"
+#include "profile/BrowserCaches.h"
 #include "profile/BrowserSettings.h"
 #include "profile/HostServices.h"
 #include "profile/ProfileBackup.h"
@@ -230,6 +231,9 @@ void TForm1::CreateBackupPage() {
   CheckBox2 = new QCheckBox("Delete cache before backup", GroupBox2);
   Place(CheckBox2, 344, 82);
   CheckBox2->setVisible(false);
+  LeaveOutCachesBox = new QCheckBox("Leave out the browser's caches (they are rebuilt)", GroupBox2);
+  Place(LeaveOutCachesBox, 16, 108);
+  LeaveOutCachesBox->setChecked(true);
   Label3 = MakeLabel(GroupBox3, "Progress:", 16, 20, 46, 13);
   ProgressBar1 = MakeProgressBar(GroupBox3, 13, 47, 572, 17);
   SchedulePanel = new TSchedulePanel(
@@ -240,6 +244,7 @@ void TForm1::CreateBackupPage() {
   QWidget::setTabOrder(BitBtn1, BackupFileDir->Edit());
   QWidget::setTabOrder(BackupFileDir->Edit(), CheckBox2);
   QWidget::setTabOrder(CheckBox2, ComboBox1);
+  QWidget::setTabOrder(ComboBox1, LeaveOutCachesBox);
 }
 
 void TForm1::CreateRestorePage() {
@@ -399,19 +404,20 @@ void TForm1::BitBtn1Click() {
   if (strength >= 0 && strength <= 3) SevenZip1->SetLZMACompressStrength(static_cast<TCompressStrength>(strength));
   const TProfileJob job(this, BitBtn1, BackupRunningQuestion, SevenZip1.get());
   if (job.Refused()) return;
-  if (CheckBox2->isChecked()) ShellDeleteFiles(ProfileDirectory() + u"\\Default\\Cache\\*.*");
+  if (CheckBox2->isChecked()) DeleteBrowserCaches(ProfileDirectory());
   const TArchiveName archive = CleanArchiveName(text);
   if (archive.DirectoryMissing) {
     ShowBox(u"The folder " + archive.Directory + u" does not exist. Nothing was written.", u"Warning", MB_ICONWARNING);
     return;
   }
   if (!BackUpWhileBrowserRuns()) return;
-  const TJobResult result = BackupProfile(*SevenZip1, ProfileDirectory(), archive.Name, StopRequested());
+  const TJobResult result = BackupProfile(*SevenZip1, ProfileDirectory(), archive.Name, StopRequested(),
+                                          {.WithCaches = !LeaveOutCachesBox->isChecked()});
   // A sound backup ends the warning of a failed scheduled one.
   if (result.Completed && result.Warning.empty())
     RecordBackup(FToolDirectory, {RecordTimeNow(), true, false, archive.Name, u""});
   EndProgress(ProgressBar1, result.Completed);
-  ShowOutcome(result, u"Backup complete!");
+  ShowOutcome(result, u"Backup complete! (verified)");
 }
 
 void TForm1::BitBtn2Click() {

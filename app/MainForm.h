@@ -66,6 +66,7 @@ class TForm1 : public QWidget {
   QComboBox* ComboBox1;
   QPushButton* BitBtn1;
   QCheckBox* CheckBox2;
+  QCheckBox* LeaveOutCachesBox;
   QLabel* Label3;
   QProgressBar* ProgressBar1;
   TSchedulePanel* SchedulePanel;

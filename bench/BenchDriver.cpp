@@ -90,6 +90,8 @@ int main(int argc, char* argv[]) {
   const bool backup = mode == "backup";
   meter.Attach(backup ? *form.SevenZip1 : *form.SevenZip2);
   if (backup) form.ComboBox1->setCurrentIndex(argc > 4 ? std::stoi(argv[4]) : 0);
+  // The whole tree, as the 7z command beside it takes it.
+  form.LeaveOutCachesBox->setChecked(false);
   TFileNameEdit* box = backup ? form.BackupFileDir : form.RestoreFileName;
   box->SetText(QString::fromLocal8Bit(argv[3]));
   QElapsedTimer clock;

@@ -1,15 +1,27 @@
 #include "profile/ProfileBackup.h"
 
+#include <chrono>
+#include <string>
+#include <thread>
+
 #include "platform/Exceptions.h"
 #include "platform/FileApi.h"
 #include "platform/FindApi.h"
+#include "platform/HostPath.h"
 #include "platform/LastError.h"
+#include "platform/UserInterface.h"
+#include "profile/BackupVerification.h"
+#include "profile/BrowserCaches.h"
+#include "profile/DatabaseCheck.h"
+#include "profile/HostServices.h"
 #include "profile/ProfileSwap.h"
 #include "sevenzip/PathUtils.h"
 
 namespace {
 
 const WideString PartialExtension = u".orvo-partial";
+
+std::function<void(const WideString&)> BeforeCheck;
 
 // Temporaries of backups that never finished, in the target's directory.
 void RemoveLeftoverPartials(const WideString& archiveName) {
@@ -22,42 +34,115 @@ void RemoveLeftoverPartials(const WideString& archiveName) {
   FindClose(search);
 }
 
-}  // namespace
+// One backup written and read back: what failed, the files it could not
+// read, and the databases found half written.
+struct TAttempt {
+  WideString Problem;
+  std::vector<WideString> Unreadable;
+  std::vector<WideString> Unsound;
+};
 
-WideString PartialArchiveName(const WideString& archiveName) { return archiveName + PartialExtension; }
-
-TJobResult BackupProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
-                         const std::function<bool()>& stopped) {
-  const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
-  if (!recovery.Settled) return {false, recovery.Report};
-  RemoveLeftoverPartials(archiveName);
-  const WideString partial = PartialArchiveName(archiveName);
+void Write(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+           const std::function<bool()>& stopped, const TBackupOptions& options, TAttempt& attempt) {
+  if (options.OnStep) options.OnStep(TBackupStep::Writing);
   TJobLog log(zip, profileDirectory);
-  zip.SetSZFileName(partial);
+  zip.SetSZFileName(PartialArchiveName(archiveName));
   zip.SetAddRootDir(profileDirectory);
   zip.Files().Clear();
-  zip.Files().AddString(profileDirectory + u"\\*.*");
+  for (const WideString& entry : BackupEntries(profileDirectory, options.WithCaches)) zip.Files().AddString(entry);
   zip.SetLastError(0);
   Int32 result = -1;
   try {
     result = zip.Add();
   } catch (const EAbort&) {
-    return {false, u"The backup file " + archiveName + u" could not be written: " + SystemErrorText(zip.LastError())};
+    attempt.Problem = u"The backup file " + archiveName + u" could not be written: " + SystemErrorText(zip.LastError());
+    return;
   }
-  WideString problem = stopped() ? StoppedJob : log.Describe(archiveName);
-  if (problem.empty() && result != 0) {
-    problem = u"The backup file " + archiveName + u" could not be written";
-    problem += zip.LastError() ? u": " + SystemErrorText(zip.LastError()) : u".";
+  attempt.Problem = stopped() ? StoppedJob : log.Describe(archiveName);
+  if (attempt.Problem.empty() && result != 0) {
+    attempt.Problem = u"The backup file " + archiveName + u" could not be written";
+    attempt.Problem += zip.LastError() ? u": " + SystemErrorText(zip.LastError()) : u".";
   }
+  attempt.Unreadable = log.UnreadableFiles();
+}
+
+void Check(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+           const std::function<bool()>& stopped, const TBackupOptions& options, TAttempt& attempt) {
+  const WideString partial = PartialArchiveName(archiveName);
+  if (BeforeCheck) BeforeCheck(partial);
+  if (options.OnStep) options.OnStep(TBackupStep::Verifying);
+  std::vector<TArchiveItem> listing;
+  const TJobResult verified = VerifyBackup(zip, partial, zip.ItemsAdded(), listing);
+  if (stopped()) {
+    attempt.Problem = StoppedJob;
+  } else if (!verified.Completed) {
+    attempt.Problem = u"The backup was written, but reading it back found it unsound, so it was not kept. " +
+                      verified.Warning;
+  } else {
+    if (options.OnStep) options.OnStep(TBackupStep::CheckingDatabases);
+    const TDatabaseCheck databases = CheckDatabases(zip, partial, profileDirectory, listing);
+    attempt.Problem = databases.Warning;
+    attempt.Unsound = databases.Unsound;
+  }
+}
+
+TAttempt WriteAndCheck(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+                       const std::function<bool()>& stopped, const TBackupOptions& options) {
+  TAttempt attempt;
+  Write(zip, profileDirectory, archiveName, stopped, options, attempt);
+  if (attempt.Problem.empty()) Check(zip, profileDirectory, archiveName, stopped, options, attempt);
+  return attempt;
+}
+
+// A short wait in which the window stays responsive.
+void PauseBeforeRetry() {
+  for (DWORD waited = 0; waited < RetryPauseMilliseconds; waited += 50) {
+    ProcessPendingMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
+WideString EarlierKept(const WideString& archiveName) {
+  return WideFileExists(archiveName) ? u"\r\n\r\nThe earlier backup " + archiveName + u" is unchanged." : u"";
+}
+
+WideString HalfWritten(const std::vector<WideString>& databases) {
+  return u"The browser was writing these databases while they were backed up, and " +
+         Utf8ToUtf16Lossy(std::to_string(BackupAttempts)) +
+         u" copies in a row were not sound, so no backup was kept:" + ListOfFiles(databases) +
+         u"\r\n\r\nClose the browser and back up again.";
+}
+
+}  // namespace
+
+WideString PartialArchiveName(const WideString& archiveName) { return archiveName + PartialExtension; }
+
+void SetBeforeBackupCheck(std::function<void(const WideString&)> hook) { BeforeCheck = std::move(hook); }
+
+TJobResult BackupProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+                         const std::function<bool()>& stopped, const TBackupOptions& options) {
+  const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
+  if (!recovery.Settled) return {false, recovery.Report};
+  RemoveLeftoverPartials(archiveName);
+  if (WideDirectoryExists(DatabaseCheckFolder(profileDirectory))) ShellDeleteFiles(DatabaseCheckFolder(profileDirectory));
+  const WideString partial = PartialArchiveName(archiveName);
+  TAttempt attempt;
+  for (int taken = 1;; ++taken) {
+    attempt = WriteAndCheck(zip, profileDirectory, archiveName, stopped, options);
+    if (!attempt.Problem.empty() || attempt.Unsound.empty() || taken == BackupAttempts) break;
+    DeleteFileW(partial.c_str());
+    PauseBeforeRetry();
+  }
+  WideString problem = attempt.Problem;
+  if (problem.empty() && !attempt.Unsound.empty()) problem = HalfWritten(attempt.Unsound);
   if (problem.empty() && !MoveFileExW(partial.c_str(), archiveName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     problem = u"The backup file " + archiveName + u" could not be put in place: " +
               SystemErrorText(static_cast<Int32>(GetLastError()));
   if (!problem.empty()) {
     DeleteFileW(partial.c_str());
-    return {false, problem};
+    return {false, problem + EarlierKept(archiveName)};
   }
-  const auto unreadable = log.UnreadableFiles();
-  if (unreadable.empty()) return {true, u""};
+  if (attempt.Unreadable.empty()) return {true, u""};
   return {true, u"The backup was written to " + archiveName +
-                    u", but these files could not be read and are not in it:" + ListOfFiles(unreadable)};
+                    u", but these files could not be read and are not in it:" + ListOfFiles(attempt.Unreadable)};
 }

@@ -189,8 +189,7 @@ HRESULT TMyArchiveExtractCallback::CreateOutput(const WideString& path, const Wi
                                                 UInt32 attributes, const FILETIME& modified,
                                                 ISequentialOutStream** outStream) {
   try {
-    auto* writer = new TMyStreamWriter(FSevenzip->LastErrorLocation(), path, FileTimeToDateTimeEx(modified, 2),
-                                       attributes, 0, false);
+    auto* writer = new TMyStreamWriter(FSevenzip->LastErrorLocation(), path, modified, attributes);
     writer->QueryInterface(IID_ISequentialOutStream, reinterpret_cast<void**>(outStream));
     return S_OK;
   } catch (const EAbort&) {

@@ -44,6 +44,14 @@ using ExtractOpts = TOptionSet<ExtractOptsEnum>;
 
 using TWideStringArray = std::vector<WideString>;
 
+// An item as the last Add stored it: its name in the archive, the bytes
+// read for it, and whether it is a folder.
+struct TAddedItem {
+  WideString Name;
+  Int64 Size;
+  bool Directory;
+};
+
 using T7zPreProgressEvent = std::function<void(TSevenZip* Sender, Int64 MaxProgress)>;
 using T7zProgressEvent =
     std::function<void(TSevenZip* Sender, const WideString& Filename, Int64 FilePosArc, Int64 FilePosFile)>;
@@ -158,6 +166,8 @@ class TSevenZip {
   void SetSevenZipComment(const WideString& value) { FComment = value; }
   TWideStringList_& Files() { return Ffiles; }
   const TWideStringArray& NamesOfVolumesWritten() const { return FNamesOfVolumesWritten; }
+  // The items the last Add handed to the engine, without those it left out.
+  const std::vector<TAddedItem>& ItemsAdded() const { return FItemsAdded; }
 
   // Sets ErrCode and raises OnMessage; never raises an error of its own making.
   void ReportError(Int32 code, const WideString& fileName);
@@ -225,6 +235,7 @@ class TSevenZip {
   Int32 FVolumeSize = 0;
   WideString FPassword;
   TWideStringArray FNamesOfVolumesWritten;
+  std::vector<TAddedItem> FItemsAdded;
   IInArchive* inA = nullptr;
   IOutArchive* outA = nullptr;
   ISetProperties* sp = nullptr;

@@ -72,6 +72,7 @@ Int32 TSevenZip::Add() {
   auto* created = new TMyArchiveUpdateCallback(this);
   created->AddRefOf();
   TInterfaceRef<IArchiveUpdateCallback> callback(created);
+  FItemsAdded.clear();
 
   FRootDir = WideUpperCase(FRootDir);
   created->RootDir = AddBackslash(FRootDir);
@@ -89,6 +90,7 @@ Int32 TSevenZip::Add() {
   } else {
     ReportError(CodeNoFilesToAdd, u"");
   }
+  if (result == S_OK) FItemsAdded = created->ItemsStored();
   ClearVolumeNames();
   for (const TFiles& file : static_cast<TMyStreamWriter*>(output.Get())->Files())
     FNamesOfVolumesWritten.push_back(file.Name);

@@ -102,6 +102,7 @@ HRESULT TMyStreamReader::ReadSingle(BYTE* data, UInt32 size, UInt32* processed) 
   }
   arcPosition = position + count;
   if (processed) *processed = count;
+  if (FCounted) *FCounted = arcPosition;
   // An input file that cannot be read, or that ends before the size it had
   // when it was opened, would be stored as a truncated copy: stop instead.
   const bool shortened = count < size && position + count < Files[0].Size;

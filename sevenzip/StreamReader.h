@@ -28,6 +28,8 @@ class TMyStreamReader : public TInterfaced<IInStream, IStreamGetSize> {
   // Whether the first file could be opened, and the error code if not.
   bool IsOpen() const { return Files[0].Handle != INVALID_HANDLE_VALUE; }
   Int32 OpenError() const { return MyLastError; }
+  // Keeps the count of bytes read from an input file in *slot as it grows.
+  void CountReadsInto(Int64* slot) { FCounted = slot; }
 
  protected:
   ~TMyStreamReader() override;
@@ -67,6 +69,7 @@ class TMyStreamReader : public TInterfaced<IInStream, IStreamGetSize> {
   Int64 FStart = 0;
   WideString FVolumeStem;
   std::size_t FHeld = 0;
+  Int64* FCounted = nullptr;
 };
 
 // The highest volume of the unbroken run of existing volumes that follows

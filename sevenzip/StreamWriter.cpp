@@ -1,5 +1,7 @@
 #include "sevenzip/StreamWriter.h"
 
+#include <optional>
+
 #include "platform/Exceptions.h"
 #include "platform/FileApi.h"
 #include "platform/LastError.h"
@@ -9,14 +11,23 @@
 
 namespace {
 
-// Stamps a new file with a local date-time value at DOS resolution; answers
-// the platform's error code, 0 on success.
-DWORD StampFile(HANDLE file, TDateTime date) {
+// A local date-time value at DOS resolution as a file time; none when the
+// DOS form cannot hold it.
+std::optional<FILETIME> DosFileTime(TDateTime date) {
   const auto dos = static_cast<std::uint32_t>(DateTimeToFileDate(date));
   FILETIME local, utc;
   if (!DosDateTimeToFileTime(static_cast<WORD>(dos >> 16), static_cast<WORD>(dos), &local) ||
-      !LocalFileTimeToFileTime(&local, &utc) || !SetFileTime(file, nullptr, nullptr, &utc))
-    return GetLastError() ? GetLastError() : ERROR_INVALID_PARAMETER;
+      !LocalFileTimeToFileTime(&local, &utc))
+    return std::nullopt;
+  return utc;
+}
+
+// Stamps a new file with its time; a zero time (none known) leaves the
+// file's own. Answers the platform's error code, 0 on success.
+DWORD StampFile(HANDLE file, const std::optional<FILETIME>& time) {
+  if (!time) return ERROR_INVALID_PARAMETER;
+  if (time->dwLowDateTime == 0 && time->dwHighDateTime == 0) return 0;
+  if (!SetFileTime(file, nullptr, nullptr, &*time)) return GetLastError() ? GetLastError() : ERROR_INVALID_PARAMETER;
   return 0;
 }
 
@@ -24,8 +35,15 @@ DWORD StampFile(HANDLE file, TDateTime date) {
 
 TMyStreamWriter::TMyStreamWriter(Int32* PLastError, const WideString& sz, TDateTime szDate, UInt32 FAttr,
                                  Int32 VolumeSize, bool CreateSFX)
+    : TMyStreamWriter(PLastError, sz, DosFileTime(szDate), FAttr, VolumeSize, CreateSFX) {}
+
+TMyStreamWriter::TMyStreamWriter(Int32* PLastError, const WideString& sz, const FILETIME& exactTime, UInt32 FAttr)
+    : TMyStreamWriter(PLastError, sz, std::optional<FILETIME>(exactTime), FAttr, 0, false) {}
+
+TMyStreamWriter::TMyStreamWriter(Int32* PLastError, const WideString& sz, const std::optional<FILETIME>& time,
+                                 UInt32 FAttr, Int32 VolumeSize, bool CreateSFX)
     : arcName(sz),
-      arcDate(szDate),
+      arcTime(time),
       arcAttr(FAttr),
       arcCreateSFX(CreateSFX),
       arcVolumeSize(static_cast<UInt32>(VolumeSize)),
@@ -68,7 +86,7 @@ bool TMyStreamWriter::NewVolume() {
     MyLastError = static_cast<Int32>(GetLastError());
     throw EAbort();
   }
-  MyLastError = static_cast<Int32>(StampFile(file.Handle, arcDate));
+  MyLastError = static_cast<Int32>(StampFile(file.Handle, arcTime));
   if (MyLastError != 0) throw EAbort();
   return true;
 }

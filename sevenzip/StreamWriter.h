@@ -3,6 +3,8 @@
 // Nothing is buffered: each request becomes direct positioned writes.
 #pragma once
 
+#include <optional>
+
 #include "sevenzip/DateTimeUtils.h"
 #include "sevenzip/InterfacedObject.h"
 #include "sevenzip/SevenZipIntf.h"
@@ -15,6 +17,9 @@ class TMyStreamWriter : public TInterfaced<IOutStream> {
   // PLastError.
   TMyStreamWriter(Int32* PLastError, const WideString& sz, TDateTime szDate, UInt32 FAttr, Int32 VolumeSize,
                   bool CreateSFX);
+  // One file stamped with a time kept to the file time's 100 ns, as an
+  // extracted item is; a zero time leaves the file's own.
+  TMyStreamWriter(Int32* PLastError, const WideString& sz, const FILETIME& exactTime, UInt32 FAttr);
 
   HRESULT Write(const void* Data, UInt32 Size, UInt32* ProcessedSize) override;
   HRESULT Seek(Int64 Offset, UInt32 SeekOrigin, UInt64* NewPosition) override;
@@ -29,13 +34,16 @@ class TMyStreamWriter : public TInterfaced<IOutStream> {
   IUnknown* FindInterface(REFIID iid) override;
 
  private:
+  TMyStreamWriter(Int32* PLastError, const WideString& sz, const std::optional<FILETIME>& time, UInt32 FAttr,
+                  Int32 VolumeSize, bool CreateSFX);
   bool NewVolume();
   UInt32 WriteSingle(const BYTE* data, UInt32 size);
   UInt32 WriteSpanning(const BYTE* data, UInt32 size);
   void CleanUp();
 
   WideString arcName;
-  TDateTime arcDate;
+  // The files' time; none when the date given has no DOS form.
+  std::optional<FILETIME> arcTime;
   UInt32 arcAttr;
   bool arcCreateSFX;
   UInt32 arcVolumeSize;

@@ -35,6 +35,9 @@ void TMyArchiveUpdateCallback::AddFileEntry(const WideString& name, const FILETI
   Files_Date.push_back(time);
   Files_Attr.push_back(attributes);
   Files_size.push_back(size);
+  Files_stored.emplace_back();
+  // Folders and empty files are stored without a stream being asked for.
+  Files_read.push_back((attributes & 0x10) || size == 0 ? 0 : -1);
   FTotalSize += size;
 }
 
@@ -43,6 +46,15 @@ void TMyArchiveUpdateCallback::TrimEntries() {
   Files_Date.shrink_to_fit();
   Files_Attr.shrink_to_fit();
   Files_size.shrink_to_fit();
+  Files_stored.shrink_to_fit();
+  Files_read.shrink_to_fit();
+}
+
+std::vector<TAddedItem> TMyArchiveUpdateCallback::ItemsStored() const {
+  std::vector<TAddedItem> items;
+  for (std::size_t i = 0; i < Files.size(); ++i)
+    if (Files_read[i] >= 0) items.push_back({Files_stored[i], Files_read[i], (Files_Attr[i] & 0x10) != 0});
+  return items;
 }
 
 HRESULT TMyArchiveUpdateCallback::SetTotal(UInt64) { return S_OK; }
@@ -87,7 +99,8 @@ HRESULT TMyArchiveUpdateCallback::GetProperty(UInt32 index, PROPID propID, PROPV
     switch (propID) {
       case kpidPath:
         value->vt = VT_BSTR;
-        value->bstrVal = ItemNameToEngine(StoredName(index));
+        Files_stored[index] = StoredName(index);
+        value->bstrVal = ItemNameToEngine(Files_stored[index]);
         break;
       case kpidIsDir: SetBool(value, (Files_Attr[index] & 0x10) != 0); break;
       case kpidSize:
@@ -118,7 +131,12 @@ HRESULT TMyArchiveUpdateCallback::GetStream(UInt32 index, ISequentialInStream** 
     FProgressFilePos = 0;
     auto* reader = new TMyStreamReader(FSevenZip, Files[index], false);
     reader->QueryInterface(IID_ISequentialInStream, reinterpret_cast<void**>(inStream));
-    if (reader->IsOpen()) return S_OK;
+    Files_read[index] = -1;
+    if (reader->IsOpen()) {
+      Files_read[index] = 0;
+      reader->CountReadsInto(&Files_read[index]);
+      return S_OK;
+    }
     const Int32 error = reader->OpenError();
     const bool vanished = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     (*inStream)->Release();

@@ -26,6 +26,8 @@ class TMyArchiveUpdateCallback : public TInterfaced<IArchiveUpdateCallback, ICry
   void TrimEntries();
   UInt32 EntryCount() const { return static_cast<UInt32>(Files.size()); }
   Int64 TotalSize() const { return FTotalSize; }
+  // The entries the engine stored: named as stored, sized as read.
+  std::vector<TAddedItem> ItemsStored() const;
 
   WideString RootDir;
 
@@ -40,6 +42,10 @@ class TMyArchiveUpdateCallback : public TInterfaced<IArchiveUpdateCallback, ICry
   std::vector<Int64> Files_size;
   std::vector<FILETIME> Files_Date;
   std::vector<UInt32> Files_Attr;
+  // Per entry: the name the engine was given, and the bytes read for it
+  // (-1: left out, never opened or not yet asked for).
+  TWideStringArray Files_stored;
+  std::vector<Int64> Files_read;
   WideString FProgressFile;
   Int64 FProgressFilePos = 0;
   Int64 FprogressFileSize = 0;

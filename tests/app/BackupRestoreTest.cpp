@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -80,7 +82,7 @@ TEST_F(Jobs, BackupThenRestoreGivesTheSameTree) {
   const auto before = DescribeTree(Dir.Host("Profile"));
   ShowForm();
   Backup("backup.7z");
-  ASSERT_EQ(LastBoxText(), "Backup complete!");
+  ASSERT_EQ(LastBoxText(), "Backup complete! (verified)");
   EXPECT_EQ(UI.Boxes.back().Caption, u"Info");
   EXPECT_EQ(Form->ProgressBar1->value(), Form->ProgressBar1->maximum());
   EXPECT_GT(UI.MessagesProcessed, 0);
@@ -111,7 +113,7 @@ TEST_F(Jobs, EveryStrengthReachesTheArchive) {
   std::vector<std::string> packed;
   for (int strength = 0; strength < 4; ++strength) {
     Backup("s" + std::to_string(strength) + ".7z", strength);
-    ASSERT_EQ(LastBoxText(), "Backup complete!");
+    ASSERT_EQ(LastBoxText(), "Backup complete! (verified)");
     const auto entries = ListArchive(Dir.Host("s" + std::to_string(strength) + ".7z"));
     ASSERT_EQ(entries.size(), 1u);
     packed.push_back(entries[0]["Method"] + " " + entries[0]["Packed Size"]);
@@ -129,6 +131,46 @@ TEST_F(Jobs, EveryStrengthReachesTheArchive) {
   EXPECT_EQ(packed[3], peer(7));
 }
 
+TEST_F(Jobs, TimesComeBackExactlyAtEveryStrengthAsTheCommandStoresThem) {
+  // Seconds since 1970 and nanoseconds: before 1970 and 1980, past 2038 and 2107, odd seconds, a fraction.
+  const std::vector<std::pair<std::string, timespec>> dated = {
+      {"Default/1960", {-315619200, 0}},        {"Default/1975", {171849601, 0}},
+      {"Default/2038", {2147483648, 0}},         {"Default/2200", {7258118400, 0}},
+      {"Default/odd", {1750000001, 0}},          {"Default/fraction", {1750000002, 123456789}},
+      {"Default/Folder/inner", {1750000003, 0}}, {"Default/Folder", {-1, 999999900}},
+      {"Default", {1000000001, 500000000}}};
+  Dir.MakeDirectory("Profile/Default/Folder");
+  for (const auto& [path, time] : dated)
+    if (!Dir.Exists("Profile/" + path)) Dir.Write("Profile/" + path, path);
+  const auto stamp = [&](const std::string& root) {
+    for (const auto& [path, time] : dated) {
+      const timespec times[2] = {time, time};
+      ASSERT_EQ(utimensat(AT_FDCWD, Dir.Host(root + "/" + path).c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+    }
+  };
+  stamp("Profile");
+  PeerArchive("peer.7z", "-mx=0");
+  std::map<std::string, std::string> peerTimes;
+  for (const TListedEntry& entry : ListArchive(Dir.Host("peer.7z"))) peerTimes[entry["Path"]] = entry["Modified"];
+  ShowForm();
+  for (const int strength : {0, 1}) {
+    const std::string archive = "s" + std::to_string(strength) + ".7z";
+    Backup(archive, strength);
+    ASSERT_EQ(LastBoxText(), "Backup complete! (verified)");
+    for (const TListedEntry& entry : ListArchive(Dir.Host(archive)))
+      EXPECT_EQ(entry["Modified"], peerTimes[entry["Path"]]) << entry["Path"];
+    std::filesystem::remove_all(Dir.Host("Profile/Default"));
+    Restore(archive);
+    ASSERT_EQ(LastBoxText(), "Restore process is complete!");
+    for (const auto& [path, time] : dated) {
+      struct stat st {};
+      ASSERT_EQ(stat(Dir.Host("Profile/" + path).c_str(), &st), 0) << path;
+      EXPECT_EQ(st.st_mtim.tv_sec, time.tv_sec) << path;
+      EXPECT_EQ(st.st_mtim.tv_nsec, time.tv_nsec / 100 * 100) << path;
+    }
+  }
+}
+
 TEST_F(Jobs, ThePickedNameIsCleaned) {
   Dir.MakeDirectory("My Backups");
   Dir.Write("Profile/f", "data");
@@ -137,7 +179,7 @@ TEST_F(Jobs, ThePickedNameIsCleaned) {
   Form->BackupFileDir->TakePath(QString::fromStdString(Dir.Host("My Backups/my profile.7z")));
   EXPECT_TRUE(Form->BackupFileDir->Edit()->text().startsWith('"'));
   Press(Form->BitBtn1);
-  EXPECT_EQ(LastBoxText(), "Backup complete!");
+  EXPECT_EQ(LastBoxText(), "Backup complete! (verified)");
   EXPECT_TRUE(Dir.Exists("My Backups/myprofile.7z"));
   Form->RestoreFileName->TakePath(QString::fromStdString(Dir.Host("My Backups/my profile.7z")));
   UI.BoxAnswers.push_back(IDYES);

@@ -97,6 +97,11 @@ TEST_F(CommandLine, ABackupIntoAFolderHasADatedNameAndPasses7zTest) {
   const TRun list = Run({"list", Dir.Host("backups/" + names[0])});
   EXPECT_EQ(list.Status, 0);
   EXPECT_NE(list.Out.find("  Default/Bookmarks\n"), std::string::npos) << list.Out;
+  EXPECT_EQ(list.Out.find("Default/Cache"), std::string::npos) << list.Out;
+  EXPECT_TRUE(run.Err.ends_with("OrvoTool: Backup complete (verified): " + Dir.Host("backups/" + names[0]) + "\n"));
+  const TRun whole = Run({"backup", "--with-caches", "--to", Dir.Host("whole.7z")});
+  EXPECT_EQ(whole.Status, 0) << whole.Err;
+  EXPECT_NE(Run({"list", Dir.Host("whole.7z")}).Out.find("  Default/Cache/Cache_Data/f_000001\n"), std::string::npos);
 }
 
 TEST_F(CommandLine, KeepDeletesOnlyTheOldestArchivesOfTheDatedName) {
@@ -207,9 +212,10 @@ TEST_F(CommandLine, RecoveryThatKeepsCopiesExitsFive) {
 TEST_F(CommandLine, ProgressIsALineRedrawnOnATerminalAndTenStepsThroughAPipe) {
   Dir.Write("tool/Profile/big", IncompressibleData(8 << 20, 2));
   const TRun piped = Run({"backup", "--to", Dir.Host("backups")});
-  EXPECT_EQ(piped.Err,
-            "Backing up: 10%\nBacking up: 20%\nBacking up: 30%\nBacking up: 40%\nBacking up: 50%\n"
-            "Backing up: 60%\nBacking up: 70%\nBacking up: 80%\nBacking up: 90%\nBacking up: 100%\n");
+  std::string steps;
+  for (const std::string step : {"Backing up", "Verifying"})
+    for (int tenth = 1; tenth <= 10; ++tenth) steps += step + ": " + std::to_string(tenth * 10) + "%\n";
+  EXPECT_EQ(piped.Err, steps + "OrvoTool: Backup complete (verified): " + Dir.Host("backups/") + Backups().at(0) + "\n");
   int terminal = -1;
   const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
   if (child == 0) {

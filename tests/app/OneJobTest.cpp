@@ -93,7 +93,7 @@ TEST_F(OneJob, NoRestoreStartsInsideABackup) {
   });
   StartBackup("ours.7z");
   EXPECT_FALSE(restoreEnabled);
-  EXPECT_EQ(BoxTexts(), std::vector<WideString>{u"Backup complete!"});
+  EXPECT_EQ(BoxTexts(), std::vector<WideString>{u"Backup complete! (verified)"});
   EXPECT_EQ(Form->BitBtn1->text(), "Start Backup");
   RunCommand("7z x -o'" + Dir.Host("check") + "' '" + Dir.Host("ours.7z") + "'");
   EXPECT_EQ(DescribeTree(Dir.Host("check")), lone);
@@ -127,7 +127,7 @@ TEST_F(OneJob, ClosingDuringABackupAndGoingOnShowsItsBox) {
   });
   StartBackup("backup.7z");
   EXPECT_EQ(UI.Boxes.size(), 2u);
-  EXPECT_EQ(LastBoxText(), "Backup complete!");
+  EXPECT_EQ(LastBoxText(), "Backup complete! (verified)");
   QApplication::processEvents();
   EXPECT_TRUE(Form->isVisible());
   EXPECT_TRUE(Dir.Exists("backup.7z"));

@@ -85,7 +85,7 @@ TEST_F(Schedule, AFailedScheduledBackupIsShownUntilABackupSucceeds) {
   Form->PageControl1->setCurrentWidget(Form->TabSheet2);
   Type(Form->BackupFileDir, Dir.Host("backups/hand.7z"));
   Press(Form->BitBtn1);
-  EXPECT_EQ(LastBoxText(), "Backup complete!");
+  EXPECT_EQ(LastBoxText(), "Backup complete! (verified)");
   Form.reset();
   UI.Boxes.clear();
   ShowForm();

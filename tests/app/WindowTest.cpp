@@ -87,10 +87,18 @@ TEST_F(Window, TabFollowsTheDesignedOrder) {
   Form->PageControl1->setCurrentWidget(Form->TabSheet2);
   EXPECT_EQ(NextOnTab(Form->BitBtn1), Form->BackupFileDir->Edit());
   EXPECT_EQ(NextOnTab(Form->BackupFileDir->Edit()), Form->ComboBox1);
+  EXPECT_EQ(NextOnTab(Form->ComboBox1), Form->LeaveOutCachesBox);
   Form->PageControl1->setCurrentWidget(Form->TabSheet5);
   EXPECT_EQ(NextOnTab(Form->RestoreFileName->Edit()), Form->BitBtn2);
   Form->PageControl1->setCurrentWidget(Form->TabSheet6);
   EXPECT_EQ(NextOnTab(Form->Button4), Form->Edit1);
+}
+
+TEST_F(Window, CachesAreLeftOutUnlessTheUserAsks) {
+  const TForm1 fresh(ToolDirectory());
+  EXPECT_TRUE(fresh.LeaveOutCachesBox->isChecked());
+  EXPECT_FALSE(fresh.LeaveOutCachesBox->isHidden());
+  EXPECT_EQ(fresh.LeaveOutCachesBox->text(), "Leave out the browser's caches (they are rebuilt)");
 }
 
 TEST_F(Window, ABarWithNothingToCountStandsStill) {
@@ -105,7 +113,7 @@ TEST_F(Window, ABarWithNothingToCountStandsStill) {
   EXPECT_EQ(Form->ProgressBar1->value(), 0);
   Dir.Write("Profile/empty file", "");
   Press(Form->BitBtn1);
-  EXPECT_EQ(LastBoxText(), "Backup complete!");
+  EXPECT_EQ(LastBoxText(), "Backup complete! (verified)");
   EXPECT_GT(Form->ProgressBar1->maximum(), 0);
   EXPECT_EQ(Form->ProgressBar1->value(), Form->ProgressBar1->maximum());
 }

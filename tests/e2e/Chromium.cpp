@@ -37,9 +37,9 @@ std::string QueryDatabase(const std::string& database, const std::string& query)
   return RunCommand("sqlite3 -readonly '" + database + "' \"" + query + "\"");
 }
 
-TRunningChromium::TRunningChromium(const std::string& profile) : FProfile(profile) {
+TRunningChromium::TRunningChromium(const std::string& profile, const std::string& url) : FProfile(profile) {
   const std::string command = "exec chromium " + HeadlessSwitches() + " --user-data-dir='" + profile +
-                              "' --remote-debugging-port=0 about:blank >/dev/null 2>&1";
+                              "' --remote-debugging-port=0 '" + url + "' >/dev/null 2>&1";
   FProcess = fork();
   if (FProcess == 0) {
     execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));

@@ -19,7 +19,7 @@ std::string QueryDatabase(const std::string& database, const std::string& query)
 // A Chromium that runs on a profile, holding it, until it is destroyed.
 class TRunningChromium {
  public:
-  explicit TRunningChromium(const std::string& profile);
+  explicit TRunningChromium(const std::string& profile, const std::string& url = "about:blank");
   ~TRunningChromium();
   TRunningChromium(const TRunningChromium&) = delete;
   TRunningChromium& operator=(const TRunningChromium&) = delete;

@@ -8,8 +8,11 @@
 namespace {
 
 std::string Page(const std::string& name) {
+  const std::string next =
+      name.starts_with("walk-") ? "setTimeout(() => location.href = '/walk-' + (" + name.substr(5) + " + 1), 20);" : "";
   return "<html><head><title>Page " + name + "</title></head><body><script>localStorage.setItem('" + name +
-         "', 'stored');document.cookie = '" + name + "=baked; max-age=999999';</script>" + name + "</body></html>";
+         "', 'stored');document.cookie = '" + name + "=baked; max-age=999999';" + next + "</script>" + name +
+         "</body></html>";
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Pages served on 127.0.0.1 for the browser in the tests: each page has a
-// title, sets a cookie and writes to local storage.
+// title, sets a cookie and writes to local storage. A page named walk-N
+// goes on to walk-N+1 at once, so that a browser on it writes its profile
+// all the time.
 #pragma once
 
 #include <atomic>

@@ -86,7 +86,7 @@ TEST_F(DamagedArchives, NoneIsTakenForSoundAndNoneCostsTheProfile) {
   Form->ComboBox1->setCurrentIndex(1);
   Type(Form->BackupFileDir, Dir.Host("backup.7z"));
   Press(Form->BitBtn1);
-  ASSERT_EQ(LastBoxText(), "Backup complete!");
+  ASSERT_EQ(LastBoxText(), "Backup complete! (verified)");
   const auto old = DescribeTree(Dir.Host("Profile"));
   RunCommand("7z x -o'" + Dir.Host("sound") + "' '" + Dir.Host("backup.7z") + "' >/dev/null");
   const auto sound = DescribeTree(Dir.Host("sound"));

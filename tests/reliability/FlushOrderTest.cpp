@@ -65,7 +65,7 @@ class FlushOrder : public ::testing::Test {
 TEST_F(FlushOrder, ABackupIsWrittenBackAsItGrowsAndOnDiskBeforeItReplacesTheOldOne) {
   const std::string archive = Dir.Host("backup.7z"), partial = archive + ".orvo-partial";
   Dir.Write("backup.7z", "the old backup");
-  ASSERT_EQ(RunTool({"backup", Dir.Host("tool"), archive, "0"}, 0, Dir.Host("log")).Box, "Info: Backup complete!");
+  ASSERT_EQ(RunTool({"backup", Dir.Host("tool"), archive, "0"}, 0, Dir.Host("log")).Box, "Info: Backup complete! (verified)");
   const auto calls = Calls(Dir.Host("log"));
   const long lastWrite = Last(calls, "write", partial), renamed = Renamed(calls, partial);
   ASSERT_GT(lastWrite, 0);

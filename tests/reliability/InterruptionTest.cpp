@@ -130,7 +130,7 @@ TEST_F(Interruption, ABackupKilledAnywhereLeavesTheOldArchiveOrTheNew) {
   const std::string dry = Layout("dry", "new");
   fs::copy_file(Dir.Host("old.7z"), Dir.Host("dry.7z"));
   const TToolRun whole = RunTool({"backup", dry, Dir.Host("dry.7z"), "1"}, 0, Dir.Host("dry.log"));
-  ASSERT_EQ(whole.Box, "Info: Backup complete!");
+  ASSERT_EQ(whole.Box, "Info: Backup complete! (verified)");
   const auto calls = LoggedCalls(Dir.Host("dry.log"));
   const auto steps = StepsTouching(calls, {"rename", "fsync", "unlink"}, {"dry.7z"});
 
@@ -154,7 +154,7 @@ TEST_F(Interruption, ABackupKilledAnywhereLeavesTheOldArchiveOrTheNew) {
     // The next backup finishes and leaves no temporary behind.
     const TToolRun again = RunTool({"backup", tool, archive, "0"});
     CountRun(again);
-    EXPECT_EQ(again.Box, "Info: Backup complete!") << point;
+    EXPECT_EQ(again.Box, "Info: Backup complete! (verified)") << point;
     EXPECT_FALSE(fs::exists(archive + ".orvo-partial")) << point;
     fs::remove_all(tool);
     fs::remove_all(restored);
