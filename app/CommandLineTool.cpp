@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -21,6 +22,7 @@
 #include "profile/BackupRotation.h"
 #include "profile/DesktopNotice.h"
 #include "profile/HostServices.h"
+#include "profile/Keyring.h"
 #include "profile/LocalTime.h"
 #include "profile/ProfileBackup.h"
 #include "profile/ProfileLock.h"
@@ -37,16 +39,21 @@ const char* const Usage =
     "\n"
     "Commands:\n"
     "  backup [--to FOLDER|FILE] [--keep N] [--strength SAVE|FAST|NORMAL|MAXIMUM]\n"
-    "         [--even-if-running] [--with-caches] [--scheduled]\n"
+    "         [--even-if-running] [--with-caches] [--scheduled] [PASSWORD]\n"
     "                     back the profile up; into a FOLDER as Orvo-Profile-DATE.7z\n"
     "                     (default: the current folder), keeping the newest N there;\n"
     "                     the backup is read back and checked before it is kept;\n"
     "                     the browser's caches are left out unless --with-caches;\n"
     "                     --scheduled, as the schedule runs it, notifies the desktop\n"
     "                     of a failure\n"
-    "  restore ARCHIVE    replace the profile by the backup's\n"
-    "  test ARCHIVE       read every item of the backup and check it\n"
-    "  list ARCHIVE       list the backup's items on standard output\n"
+    "  restore [PASSWORD] ARCHIVE  replace the profile by the backup's\n"
+    "  test [PASSWORD] ARCHIVE     read every item of the backup and check it\n"
+    "  list [PASSWORD] ARCHIVE     list the backup's items on standard output\n"
+    "\n"
+    "PASSWORD, to encrypt a backup (AES-256, names too) or to read one:\n"
+    "  --password-stdin        the first line of standard input\n"
+    "  --password-from-keyring the password the Backup page kept in the desktop's\n"
+    "                          keyring for this folder's automatic backups\n"
     "\n"
     "Options:\n"
     "  --tool-dir DIR     the portable folder (default: the folder of this program)\n"
@@ -70,11 +77,17 @@ struct TVerb {
   std::vector<TOption> Options;
 };
 
+const TOption PasswordFromStdin = {"--password-stdin", false};
+const TOption PasswordFromKeyring = {"--password-from-keyring", false};
+
 const std::vector<TVerb> Verbs = {
-    {"backup", 0, {{"--to", true}, {"--keep", true}, {"--strength", true}, {"--even-if-running", false}, {"--with-caches", false}, {"--scheduled", false}}},
-    {"restore", 1, {}},
-    {"test", 1, {}},
-    {"list", 1, {}},
+    {"backup",
+     0,
+     {{"--to", true}, {"--keep", true}, {"--strength", true}, {"--even-if-running", false}, {"--with-caches", false},
+      {"--scheduled", false}, PasswordFromStdin, PasswordFromKeyring}},
+    {"restore", 1, {PasswordFromStdin, PasswordFromKeyring}},
+    {"test", 1, {PasswordFromStdin, PasswordFromKeyring}},
+    {"list", 1, {PasswordFromStdin, PasswordFromKeyring}},
 };
 
 struct TUsageError {
@@ -162,6 +175,43 @@ WideString AbsoluteSystemPath(const std::string& hostPath) {
   return SystemPath(std::string(folder) + "/" + hostPath);
 }
 
+// A password the request names a source for, or why it could not be had.
+struct TGivenPassword {
+  std::optional<WideString> Password;
+  WideString Problem;
+  ~TGivenPassword() {
+    if (Password) ForgetPassword(*Password);
+  }
+};
+
+// Never from the command line or the environment, which other users see.
+std::unique_ptr<TGivenPassword> GivenPassword(const TRequest& request, const WideString& toolDirectory) {
+  auto given = std::make_unique<TGivenPassword>();
+  if (request.Has(PasswordFromStdin.Name) && request.Has(PasswordFromKeyring.Name))
+    throw TUsageError{"give the password one way: --password-stdin or --password-from-keyring"};
+  if (request.Has(PasswordFromKeyring.Name)) {
+    TKeyringAnswer answer = RememberedPassword(toolDirectory);
+    given->Password = std::move(answer.Password);
+    given->Problem = answer.Problem;
+  } else if (request.Has(PasswordFromStdin.Name)) {
+    std::string line;
+    if (std::getline(std::cin, line) && line.ends_with('\r')) line.pop_back();
+    if (!line.empty()) given->Password = Utf8ToUtf16Lossy(line);
+    std::fill(line.begin(), line.end(), '\0');
+    if (!given->Password) given->Problem = u"No password was read from standard input.";
+  }
+  return given;
+}
+
+// Answers the archive's password question once with the password given.
+TPasswordQuestion AnswerWith(const TGivenPassword& given) {
+  return [&given](const WideString&, bool wrongBefore, WideString& password) {
+    if (wrongBefore || !given.Password) return false;
+    password = *given.Password;
+    return true;
+  };
+}
+
 // Why a job did not start, and the exit status that says so.
 struct TRefusal {
   int Code;
@@ -195,6 +245,8 @@ class TCommandLineTool {
   WideString ArchiveOperand() const { return AbsoluteSystemPath(FRequest.Operands[0]); }
   int BackupFailed(const WideString& archive, const WideString& message, int code);
   int Refused(const TRefusal& refusal);
+  // Says why the job failed.
+  int Failed(const WideString& message);
 
   TRequest FRequest;
   WideString FToolDirectory;
@@ -286,19 +338,23 @@ int TCommandLineTool::Backup() {
   if (!WideDirectoryExists(WideExtractFilePath(archive)))
     return BackupFailed(archive, u"The folder " + WideExtractFilePath(archive) + u" does not exist. Nothing was written.",
                         ExitFailed);
+  // A password that cannot be had fails the backup: it is never written unencrypted instead.
+  const auto given = GivenPassword(FRequest, FToolDirectory);
+  if (!given->Problem.empty()) return BackupFailed(archive, given->Problem + u" Nothing was written.", ExitFailed);
   if (const auto refused = PrepareProfileJob()) return BackupFailed(archive, refused->Message, refused->Code);
   if (!FRequest.Has("--even-if-running"))
     if (const auto refused = RefuseWhileBrowserHolds()) return BackupFailed(archive, refused->Message, refused->Code);
   TSevenZip& zip = Component("Backing up");
-  zip.SetAddOptions({AddRecurseDirs});
   zip.SetLZMACompressStrength(strength);
   const auto named = [this](TBackupStep step) {
     FProgress->NameStep(step == TBackupStep::Writing     ? "Backing up"
                         : step == TBackupStep::Verifying ? "Verifying"
                                                          : "Checking databases");
   };
-  const TJobResult result = BackupProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; },
-                                          {.WithCaches = FRequest.Has("--with-caches"), .OnStep = named});
+  TBackupOptions options{.WithCaches = FRequest.Has("--with-caches"), .Password = given->Password.value_or(u""),
+                         .OnStep = named};
+  const TJobResult result = BackupProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; }, options);
+  ForgetPassword(options.Password);
   FProgress->Finish();
   if (!result.Completed || !result.Warning.empty()) return BackupFailed(archive, result.Warning, ExitFailed);
   WideString rotated;
@@ -306,7 +362,7 @@ int TCommandLineTool::Backup() {
     const TRotation rotation = RotateBackups(target, keep, WideExtractFileName(archive));
     if (!rotation.Failed.empty()) rotated = u"These older backups could not be deleted:" + ListOfFiles(rotation.Failed);
   }
-  SayError(u"Backup complete (verified): " + archive);
+  SayError((given->Password ? u"Backup complete (verified, encrypted): " : u"Backup complete (verified): ") + archive);
   if (!rotated.empty()) SayError(rotated);
   RecordBackup(FToolDirectory, {RecordTimeNow(), true, FRequest.Has("--scheduled"), archive, rotated});
   return ExitDone;
@@ -314,22 +370,31 @@ int TCommandLineTool::Backup() {
 
 int TCommandLineTool::Restore() {
   const WideString archive = ArchiveOperand();
+  const auto given = GivenPassword(FRequest, FToolDirectory);
+  if (!given->Problem.empty()) return Failed(given->Problem + u" Nothing was changed.");
   if (const auto refused = PrepareProfileJob()) return Refused(*refused);
   if (const auto refused = RefuseWhileBrowserHolds()) return Refused(*refused);
   TSevenZip& zip = Component("Restoring");
-  const TJobResult result = RestoreProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; });
+  const TJobResult result =
+      RestoreProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; }, AnswerWith(*given));
   FProgress->Finish();
-  if (result.Completed) return ExitDone;
-  SayError(result.Warning);
-  return ExitFailed;
+  return result.Completed ? ExitDone : Failed(result.Warning);
 }
 
 int TCommandLineTool::Test() {
+  const WideString archive = ArchiveOperand();
+  const auto given = GivenPassword(FRequest, FToolDirectory);
+  if (!given->Problem.empty()) return Failed(given->Problem);
   TSevenZip& zip = Component("Testing");
-  const TJobResult result = TestArchive(zip, ArchiveOperand());
+  TJobResult result = ObtainPassword(zip, archive, AnswerWith(*given));
+  if (result.Completed) result = TestArchive(zip, archive);
+  zip.SetPassword(u"");
   FProgress->Finish();
-  if (result.Completed) return ExitDone;
-  SayError(result.Warning);
+  return result.Completed ? ExitDone : Failed(result.Warning);
+}
+
+int TCommandLineTool::Failed(const WideString& message) {
+  SayError(message);
   return ExitFailed;
 }
 
@@ -340,13 +405,15 @@ std::string DateTimeText(double value) {
 }
 
 int TCommandLineTool::List() {
+  const WideString archive = ArchiveOperand();
+  const auto given = GivenPassword(FRequest, FToolDirectory);
+  if (!given->Problem.empty()) return Failed(given->Problem);
   TSevenZip zip;
   std::vector<TArchiveItem> items;
-  const TJobResult result = ListArchive(zip, ArchiveOperand(), items);
-  if (!result.Completed) {
-    SayError(result.Warning);
-    return ExitFailed;
-  }
+  TJobResult result = ObtainPassword(zip, archive, AnswerWith(*given));
+  if (result.Completed) result = ListArchive(zip, archive, items);
+  zip.SetPassword(u"");
+  if (!result.Completed) return Failed(result.Warning);
   for (const TArchiveItem& item : items)
     std::printf("%s %14lld  %s%s\n", DateTimeText(item.Modified).c_str(), static_cast<long long>(item.Size),
                 ConsoleText(item.Name).c_str(), item.Directory ? "/" : "");

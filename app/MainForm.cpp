@@ -8,6 +8,7 @@
 #include "app/Application.h"
 #include "app/Glyph.h"
 #include "app/Layout.h"
+#include "app/PasswordDialog.h"
 #include "app/QtStrings.h"
 #include "platform/FileApi.h"
 #include "platform/UserInterface.h"
@@ -219,8 +220,8 @@ void TForm1::CreateSyncPage() {
 void TForm1::CreateBackupPage() {
   TabSheet2 = new QWidget;
   PageControl1->addTab(TabSheet2, "Backup");
-  GroupBox2 = Make<QGroupBox>(TabSheet2, 3, 32, 616, 129, "Backup");
-  GroupBox3 = Make<QGroupBox>(TabSheet2, 3, 175, 616, 90);
+  GroupBox2 = Make<QGroupBox>(TabSheet2, 3, 8, 616, 183, "Backup");
+  GroupBox3 = Make<QGroupBox>(TabSheet2, 3, 199, 616, 66);
   Label2 = MakeLabel(GroupBox2, "Backup to:", 16, 37, 51, 13);
   BackupFileDir = Make<TFileNameEdit>(GroupBox2, 88, 37, 241, 21, BackupFilter, u"7z");
   Label8 = MakeLabel(GroupBox2, "Compression Ratio", 352, 36, 89, 13);
@@ -234,17 +235,20 @@ void TForm1::CreateBackupPage() {
   LeaveOutCachesBox = new QCheckBox("Leave out the browser's caches (they are rebuilt)", GroupBox2);
   Place(LeaveOutCachesBox, 16, 108);
   LeaveOutCachesBox->setChecked(true);
-  Label3 = MakeLabel(GroupBox3, "Progress:", 16, 20, 46, 13);
-  ProgressBar1 = MakeProgressBar(GroupBox3, 13, 47, 572, 17);
+  PasswordPanel = new TPasswordPanel(GroupBox2);
+  Place(PasswordPanel, 3, 132, 610, 46);
+  Label3 = MakeLabel(GroupBox3, "Progress:", 16, 14, 46, 13);
+  ProgressBar1 = MakeProgressBar(GroupBox3, 13, 36, 572, 17);
   SchedulePanel = new TSchedulePanel(
       FToolDirectory, [this] { return static_cast<TCompressStrength>(std::max(0, ComboBox1->currentIndex())); },
-      TabSheet2);
+      PasswordPanel, TabSheet2);
   Place(SchedulePanel, 3, 272, 616, 44);
   if (SchedulePanel->HasSchedule()) ComboBox1->setCurrentIndex(static_cast<int>(SchedulePanel->FoundStrength()));
   QWidget::setTabOrder(BitBtn1, BackupFileDir->Edit());
   QWidget::setTabOrder(BackupFileDir->Edit(), CheckBox2);
   QWidget::setTabOrder(CheckBox2, ComboBox1);
   QWidget::setTabOrder(ComboBox1, LeaveOutCachesBox);
+  QWidget::setTabOrder(LeaveOutCachesBox, PasswordPanel->ProtectBox);
 }
 
 void TForm1::CreateRestorePage() {
@@ -410,14 +414,20 @@ void TForm1::BitBtn1Click() {
     ShowBox(u"The folder " + archive.Directory + u" does not exist. Nothing was written.", u"Warning", MB_ICONWARNING);
     return;
   }
+  if (const auto refusal = PasswordPanel->Refusal()) {
+    ShowBox(*refusal, u"Warning", MB_ICONWARNING);
+    return;
+  }
   if (!BackUpWhileBrowserRuns()) return;
-  const TJobResult result = BackupProfile(*SevenZip1, ProfileDirectory(), archive.Name, StopRequested(),
-                                          {.WithCaches = !LeaveOutCachesBox->isChecked()});
+  TBackupOptions options{.WithCaches = !LeaveOutCachesBox->isChecked(), .Password = PasswordPanel->Password()};
+  const bool encrypted = !options.Password.empty();
+  const TJobResult result = BackupProfile(*SevenZip1, ProfileDirectory(), archive.Name, StopRequested(), options);
+  ForgetPassword(options.Password);
   // A sound backup ends the warning of a failed scheduled one.
   if (result.Completed && result.Warning.empty())
     RecordBackup(FToolDirectory, {RecordTimeNow(), true, false, archive.Name, u""});
   EndProgress(ProgressBar1, result.Completed);
-  ShowOutcome(result, u"Backup complete! (verified)");
+  ShowOutcome(result, encrypted ? u"Backup complete! (verified, encrypted)" : u"Backup complete! (verified)");
 }
 
 void TForm1::BitBtn2Click() {
@@ -434,7 +444,10 @@ void TForm1::BitBtn2Click() {
     return;
   const TProfileJob job(this, BitBtn2, RestoreRunningQuestion, SevenZip2.get());
   if (job.Refused()) return;
-  const TJobResult result = RestoreProfile(*SevenZip2, ProfileDirectory(), archive.Name, StopRequested());
+  const auto ask = [this](const WideString& name, bool wrongBefore, WideString& password) {
+    return AskArchivePassword(this, name, wrongBefore, password);
+  };
+  const TJobResult result = RestoreProfile(*SevenZip2, ProfileDirectory(), archive.Name, StopRequested(), ask);
   EndProgress(ProgressBar2, result.Completed);
   ShowOutcome(result, u"Restore process is complete!");
 }

@@ -19,6 +19,7 @@
 #include "app/About.h"
 #include "app/FileNameEdit.h"
 #include "app/SaveDialog.h"
+#include "app/PasswordPanel.h"
 #include "app/SchedulePanel.h"
 #include "sevenzip/SevenZip.h"
 
@@ -67,6 +68,7 @@ class TForm1 : public QWidget {
   QPushButton* BitBtn1;
   QCheckBox* CheckBox2;
   QCheckBox* LeaveOutCachesBox;
+  TPasswordPanel* PasswordPanel;
   QLabel* Label3;
   QProgressBar* ProgressBar1;
   TSchedulePanel* SchedulePanel;

@@ -5,7 +5,9 @@
 #include "app/Layout.h"
 #include "app/QtStrings.h"
 #include "platform/UserInterface.h"
+#include "profile/ArchivePassword.h"
 #include "profile/BackupLog.h"
+#include "profile/Keyring.h"
 #include "sevenzip/PathUtils.h"
 
 namespace {
@@ -17,8 +19,8 @@ void ShowBox(const WideString& text, const WideString& caption, UINT icon) {
 }  // namespace
 
 TSchedulePanel::TSchedulePanel(const WideString& toolDirectory, std::function<TCompressStrength()> strength,
-                               QWidget* parent)
-    : QWidget(parent), FToolDirectory(toolDirectory), FStrength(std::move(strength)) {
+                               const TPasswordPanel* passwordPanel, QWidget* parent)
+    : QWidget(parent), FToolDirectory(toolDirectory), FStrength(std::move(strength)), FPasswordPanel(passwordPanel) {
   auto* caption = new QLabel("Back up automatically:", this);
   Place(caption, 13, 4);
   FrequencyBox = new QComboBox(this);
@@ -72,6 +74,20 @@ void TSchedulePanel::BrowseFolder() {
   if (!folder.isEmpty()) FolderEdit->setText(folder);
 }
 
+bool TSchedulePanel::RememberForSchedule(const WideString& password) {
+  if (MessageBoxW(nullptr, u"Remember it in the keyring for automatic backups? They are then encrypted with it.",
+                  u"Password", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    ShowBox(u"The schedule was not saved.", u"Info", MB_ICONINFORMATION);
+    return false;
+  }
+  WideString problem;
+  if (RememberPassword(FToolDirectory, password, problem)) return true;
+  ShowBox(problem + u"\r\nWithout a keyring automatic backups cannot be encrypted: the password is kept nowhere "
+                    u"else. The schedule was not saved.",
+          u"Warning", MB_ICONWARNING);
+  return false;
+}
+
 void TSchedulePanel::SaveClick() {
   TBackupSchedule schedule{static_cast<TScheduleFrequency>(FrequencyBox->currentIndex()),
                            SystemPathOf(FolderEdit->text().trimmed()), KeepBox->value(), FStrength()};
@@ -80,6 +96,15 @@ void TSchedulePanel::SaveClick() {
     ShowBox(u"The folder " + schedule.Folder + u" does not exist. Nothing was saved.", u"Warning", MB_ICONWARNING);
     return;
   }
+  if (const auto refusal = FPasswordPanel->Refusal(); refusal && schedule.Frequency != TScheduleFrequency::Off) {
+    ShowBox(*refusal, u"Warning", MB_ICONWARNING);
+    return;
+  }
+  WideString password = FPasswordPanel->Password();
+  schedule.Encrypted = !password.empty() && schedule.Frequency != TScheduleFrequency::Off;
+  const bool kept = !schedule.Encrypted || RememberForSchedule(password);
+  ForgetPassword(password);
+  if (!kept) return;
   const TScheduleOutcome outcome = SaveSchedule(FToolDirectory, schedule);
   if (!outcome.Saved) {
     ShowBox(outcome.Message + u"\r\nThe schedule was not saved.", u"Warning", MB_ICONWARNING);

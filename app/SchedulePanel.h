@@ -11,12 +11,15 @@
 #include <QToolButton>
 #include <functional>
 
+#include "app/PasswordPanel.h"
 #include "profile/BackupSchedule.h"
 
 class TSchedulePanel : public QWidget {
  public:
-  // strength answers the strength the Backup page has chosen when saving.
-  TSchedulePanel(const WideString& toolDirectory, std::function<TCompressStrength()> strength, QWidget* parent);
+  // strength answers the strength the Backup page has chosen when saving; the
+  // page's password panel says whether automatic backups are encrypted.
+  TSchedulePanel(const WideString& toolDirectory, std::function<TCompressStrength()> strength,
+                 const TPasswordPanel* passwordPanel, QWidget* parent);
 
   // Shows the schedule the units describe and the last scheduled backup.
   void ShowSchedule();
@@ -35,9 +38,13 @@ class TSchedulePanel : public QWidget {
 
  private:
   void BrowseFolder();
+  // Keeps the password in the keyring for the automatic backups, if the user
+  // agrees and a keyring answers; false, said in a box, otherwise.
+  bool RememberForSchedule(const WideString& password);
   void ShowLastBackup();
 
   WideString FToolDirectory;
   std::function<TCompressStrength()> FStrength;
+  const TPasswordPanel* FPasswordPanel;
   TBackupSchedule FFound;
 };

@@ -1,7 +1,8 @@
 // Runs one backup or restore through the real main window on the offscreen
-// platform: the box typed into, the button pressed, every box answered. It
-// prints one JSON object: the job's wall time, the progress events and the
-// time spent in the window's progress handlers, and what the final box said.
+// platform: the box typed into, the button pressed, every box answered (a
+// password question refused). It prints one JSON object: the job's wall
+// time, the progress events and the time spent in the window's progress
+// handlers, when each step of the job began, and what the final box said.
 // "start" only shows the window, as a start of the tool does (it puts an
 // interrupted restore right), and reports its first box.
 //   OrvoBench backup TOOLDIR ARCHIVE STRENGTH
@@ -10,12 +11,15 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <unistd.h>
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/MainForm.h"
+#include "app/PasswordDialog.h"
 #include "app/QtStrings.h"
 #include "platform/HostPath.h"
 #include "platform/ProcessApi.h"
@@ -42,11 +46,19 @@ class TAnsweringInterface : public THostUserInterface {
 };
 
 // Counts the progress events of a component and the time its window
-// handler takes for them.
+// handler takes for them, and notes when each run of progress (a step of
+// the job: writing, reading back, checking databases) begins.
 struct TProgressMeter {
   long Events = 0;
   double HandlerSeconds = 0;
+  std::vector<double> StepStarts;
+  std::chrono::steady_clock::time_point Pressed;
   void Attach(TSevenZip& zip) {
+    T7zPreProgressEvent starting = zip.OnPreProgress;
+    zip.OnPreProgress = [this, starting](TSevenZip* sender, Int64 total) {
+      StepStarts.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - Pressed).count());
+      starting(sender, total);
+    };
     T7zProgressEvent handler = zip.OnProgress;
     zip.OnProgress = [this, handler](TSevenZip* sender, const WideString& file, Int64 arc, Int64 pos) {
       const auto start = std::chrono::steady_clock::now();
@@ -86,6 +98,12 @@ int main(int argc, char* argv[]) {
     std::printf("{\"box\": \"%s\"}\n", Escaped(ToQString(answers.FirstText).toStdString()).c_str());
     return 0;
   }
+  // An archive that asks for a password (a damaged one may seem to) is not given one.
+  QTimer refusing;
+  QObject::connect(&refusing, &QTimer::timeout, [] {
+    if (auto* dialog = dynamic_cast<TPasswordDialog*>(QApplication::activeModalWidget())) dialog->reject();
+  });
+  refusing.start(50);
   TProgressMeter meter;
   const bool backup = mode == "backup";
   meter.Attach(backup ? *form.SevenZip1 : *form.SevenZip2);
@@ -95,10 +113,15 @@ int main(int argc, char* argv[]) {
   TFileNameEdit* box = backup ? form.BackupFileDir : form.RestoreFileName;
   box->SetText(QString::fromLocal8Bit(argv[3]));
   QElapsedTimer clock;
+  meter.Pressed = std::chrono::steady_clock::now();
   clock.start();
   QTest::mouseClick(backup ? form.BitBtn1 : form.BitBtn2, Qt::LeftButton);
   const double seconds = clock.nsecsElapsed() / 1e9;
-  std::printf("{\"job_seconds\": %.4f, \"progress_events\": %ld, \"handler_seconds\": %.4f, \"box\": \"%s\"}\n",
-              seconds, meter.Events, meter.HandlerSeconds, Escaped(ToQString(answers.LastText).toStdString()).c_str());
+  std::string steps;
+  for (const double start : meter.StepStarts) steps += (steps.empty() ? "" : ", ") + std::to_string(start);
+  std::printf("{\"job_seconds\": %.4f, \"progress_events\": %ld, \"handler_seconds\": %.4f, \"step_starts\": [%s], "
+              "\"box\": \"%s\"}\n",
+              seconds, meter.Events, meter.HandlerSeconds, steps.c_str(),
+              Escaped(ToQString(answers.LastText).toStdString()).c_str());
   return 0;
 }

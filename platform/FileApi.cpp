@@ -60,14 +60,18 @@ DWORD RefusalOfExisting(const struct stat& st, DWORD access, DWORD disposition, 
   return ERROR_SUCCESS;
 }
 
-// Opens the name: a new file first when the disposition may create one,
-// else what is there. Answers the descriptor with its status, and whether
-// the open created the file; -1 with errno set when nothing opened.
-int OpenName(const std::string& host, DWORD access, DWORD disposition, struct stat& status, bool& created) {
+// Opens the name: a new file first when the disposition may create one (with
+// the attribute word's Unix mode from the start, so that a private file is
+// never readable by others, not even for a moment), else what is there.
+// Answers the descriptor with its status, and whether the open created the
+// file; -1 with errno set when nothing opened.
+int OpenName(const std::string& host, DWORD access, DWORD disposition, DWORD attributes, struct stat& status,
+             bool& created) {
   created = false;
   int fd = -1;
   if (IsCreatingDisposition(disposition)) {
-    fd = open(host.c_str(), AccessFlags(access) | O_CREAT | O_EXCL, 0666);
+    const mode_t mode = HasUnixMode(attributes) ? (attributes >> 16) & 0777 : 0666;
+    fd = open(host.c_str(), AccessFlags(access) | O_CREAT | O_EXCL, mode);
     created = fd >= 0;
     if (fd < 0 && (errno != EEXIST || disposition == CREATE_NEW)) return -1;
   }
@@ -102,7 +106,7 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, SECUR
   if (!host) return INVALID_HANDLE_VALUE;
   struct stat status {};
   bool created = false;
-  const int fd = OpenName(*host, desiredAccess, creationDisposition, status, created);
+  const int fd = OpenName(*host, desiredAccess, creationDisposition, flagsAndAttributes, status, created);
   if (fd < 0) {
     if (errno == EEXIST) {
       FailWith(ERROR_FILE_EXISTS);

@@ -57,7 +57,7 @@ std::vector<std::string> UnitArguments(const std::string& line) {
 }
 
 std::vector<std::string> CommandArguments(const WideString& toolDirectory, const TBackupSchedule& schedule) {
-  return {Host(toolDirectory + u"OrvoTool"),
+  std::vector<std::string> arguments = {Host(toolDirectory + u"OrvoTool"),
           "--tool-dir",
           Host(toolDirectory),
           "backup",
@@ -69,6 +69,8 @@ std::vector<std::string> CommandArguments(const WideString& toolDirectory, const
           StrengthNames[static_cast<int>(schedule.Strength)],
           "--even-if-running",
           "--scheduled"};
+  if (schedule.Encrypted) arguments.push_back("--password-from-keyring");
+  return arguments;
 }
 
 std::string UnitCommand(const WideString& toolDirectory, const TBackupSchedule& schedule) {
@@ -149,6 +151,7 @@ TBackupSchedule ReadSchedule(const WideString& toolDirectory) {
   if (service.empty() || (calendar != "daily" && calendar != "weekly")) return schedule;
   schedule.Frequency = calendar == "daily" ? TScheduleFrequency::Daily : TScheduleFrequency::Weekly;
   const std::vector<std::string> arguments = UnitArguments(UnitValue(service, "ExecStart="));
+  schedule.Encrypted = std::find(arguments.begin(), arguments.end(), "--password-from-keyring") != arguments.end();
   for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
     const std::string& value = arguments[i + 1];
     if (arguments[i] == "--to") schedule.Folder = ToSystemPath(value).value_or(u"");

@@ -12,6 +12,8 @@ struct TBackupSchedule {
   WideString Folder;  // system form
   int Keep = 7;
   TCompressStrength Strength = TCompressStrength::SAVE;
+  // Encrypted with the password the keyring keeps for the tool folder.
+  bool Encrypted = false;
 };
 
 // "orvo-backup-" and a hash of the tool folder: one schedule per portable copy.

@@ -49,7 +49,8 @@ WideString TJobLog::Sentence(Int32 code, const WideString& archive) const {
     case CodeCouldNotReadFile: return u"";
     case CodeNoFilesToAdd: return u"There are no files to back up.";
     case CodeWrongPassword:
-      return u"The backup " + archive + u" is protected by a password, which this tool cannot supply.";
+      if (FZip.Password().empty()) return u"The backup " + archive + u" is protected by a password.";
+      return u"The password is wrong for the backup " + archive + u".";
     case CodeArchiveDamaged: return u"The backup " + archive + u" is damaged or incomplete.";
     case CodeNotSFX: return u"The file " + archive + u" is not a 7z archive.";
     case CodeDataError:

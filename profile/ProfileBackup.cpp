@@ -113,14 +113,8 @@ WideString HalfWritten(const std::vector<WideString>& databases) {
          u"\r\n\r\nClose the browser and back up again.";
 }
 
-}  // namespace
-
-WideString PartialArchiveName(const WideString& archiveName) { return archiveName + PartialExtension; }
-
-void SetBeforeBackupCheck(std::function<void(const WideString&)> hook) { BeforeCheck = std::move(hook); }
-
-TJobResult BackupProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
-                         const std::function<bool()>& stopped, const TBackupOptions& options) {
+TJobResult BackUp(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+                  const std::function<bool()>& stopped, const TBackupOptions& options) {
   const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
   if (!recovery.Settled) return {false, recovery.Report};
   RemoveLeftoverPartials(archiveName);
@@ -145,4 +139,19 @@ TJobResult BackupProfile(TSevenZip& zip, const WideString& profileDirectory, con
   if (attempt.Unreadable.empty()) return {true, u""};
   return {true, u"The backup was written to " + archiveName +
                     u", but these files could not be read and are not in it:" + ListOfFiles(attempt.Unreadable)};
+}
+
+}  // namespace
+
+WideString PartialArchiveName(const WideString& archiveName) { return archiveName + PartialExtension; }
+
+void SetBeforeBackupCheck(std::function<void(const WideString&)> hook) { BeforeCheck = std::move(hook); }
+
+TJobResult BackupProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+                         const std::function<bool()>& stopped, const TBackupOptions& options) {
+  zip.SetPassword(options.Password);
+  zip.SetAddOptions(options.Password.empty() ? AddOpts{AddRecurseDirs} : AddOpts{AddRecurseDirs, AddEncryptFilename});
+  const TJobResult result = BackUp(zip, profileDirectory, archiveName, stopped, options);
+  zip.SetPassword(u"");
+  return result;
 }

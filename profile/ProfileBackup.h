@@ -14,6 +14,8 @@ enum class TBackupStep { Writing, Verifying, CheckingDatabases };
 struct TBackupOptions {
   // The browser's caches go in too (they are left out otherwise).
   bool WithCaches = false;
+  // With a password the backup is encrypted (AES-256), its names too.
+  WideString Password;
   // Told as each step begins.
   std::function<void(TBackupStep)> OnStep;
 };
@@ -30,7 +32,8 @@ constexpr DWORD RetryPauseMilliseconds = 1000;
 // take the backup again, up to BackupAttempts times in all. Files that could
 // not be read are named in the warning of a backup that was written all
 // the same. A backup the user stopped (stopped answers true once the
-// engine returned) writes nothing either.
+// engine returned) writes nothing either. The component forgets the
+// password after the job.
 TJobResult BackupProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
                          const std::function<bool()>& stopped, const TBackupOptions& options = {});
 

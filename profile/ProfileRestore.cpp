@@ -32,16 +32,9 @@ bool LiesInside(const WideString& path, const WideString& folder) {
   return !file.empty() && !directory.empty() && file.starts_with(directory + u"\\");
 }
 
-}  // namespace
-
-TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
-                          const std::function<bool()>& stopped) {
-  const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
-  if (!recovery.Settled) return {false, recovery.Report};
-  if (LiesInside(archiveName, profileDirectory))
-    return {false, u"The backup " + archiveName + u" lies inside the profile folder " + profileDirectory +
-                       u", which the restore replaces as a whole. Move the backup out of that folder first.\r\nThe "
-                       u"profile was left as it was."};
+// Unpacks into the staging folder and swaps it in.
+TJobResult Unpack(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+                  const std::function<bool()>& stopped) {
   const WideString staging = StagingDirectory(profileDirectory);
   if (!CreateStagingDirectory(profileDirectory))
     return {false, u"The folder " + staging + u" could not be created: " + SystemErrorText(static_cast<Int32>(GetLastError()))};
@@ -64,4 +57,26 @@ TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, co
   if (problem.empty()) return {true, u""};
   ShellDeleteFiles(staging);
   return {false, problem + u"\r\nThe profile was left as it was."};
+}
+
+TJobResult RestoreWithPassword(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+                               const std::function<bool()>& stopped, const TPasswordQuestion& askPassword) {
+  const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
+  if (!recovery.Settled) return {false, recovery.Report};
+  if (LiesInside(archiveName, profileDirectory))
+    return {false, u"The backup " + archiveName + u" lies inside the profile folder " + profileDirectory +
+                       u", which the restore replaces as a whole. Move the backup out of that folder first.\r\nThe "
+                       u"profile was left as it was."};
+  const TJobResult password = ObtainPassword(zip, archiveName, askPassword);
+  if (!password.Completed) return password;
+  return Unpack(zip, profileDirectory, archiveName, stopped);
+}
+
+}  // namespace
+
+TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+                          const std::function<bool()>& stopped, const TPasswordQuestion& askPassword) {
+  const TJobResult result = RestoreWithPassword(zip, profileDirectory, archiveName, stopped, askPassword);
+  zip.SetPassword(u"");
+  return result;
 }

@@ -3,11 +3,12 @@
 
 #include <functional>
 
-#include "profile/JobLog.h"
+#include "profile/ArchivePassword.h"
 
 // Unpacks the whole archive beside the profile and swaps it in when every
-// item arrived sound; otherwise the profile stays exactly as it was.
-// A restore the user stopped (stopped answers true once the engine returned)
-// changes nothing either.
+// item arrived sound; otherwise the profile stays exactly as it was. An
+// archive that needs a password has it asked for first, until it fits; the
+// component forgets it after the job. A restore the user stopped (stopped
+// answers true once the engine returned) changes nothing either.
 TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
-                          const std::function<bool()>& stopped);
+                          const std::function<bool()>& stopped, const TPasswordQuestion& askPassword = nullptr);

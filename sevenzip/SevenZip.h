@@ -137,7 +137,11 @@ class TSevenZip {
   Int32 VolumeSize() const { return FVolumeSize; }
   void SetVolumeSize(Int32 value);
   const WideString& Password() const { return FPassword; }
-  void SetPassword(const WideString& value) { FPassword = value; }
+  // The old password's characters are overwritten before the new one is kept.
+  void SetPassword(const WideString& value) {
+    std::fill(FPassword.begin(), FPassword.end(), u'\0');
+    FPassword = value;
+  }
 
   // Events.
   T7zListfileEvent OnListfile;

@@ -168,7 +168,9 @@ IOutStream* TSevenZip::OpenAddOutput() {
       return nullptr;
     }
   }
-  auto* writer = new TMyStreamWriter(&FLastError, FSevenZipFileName, Now(), FILE_ATTRIBUTE_ARCHIVE, FVolumeSize, sfx);
+  // Archives hold whatever was added, cookies and logins included: readable by their owner only.
+  constexpr UInt32 PrivateArchive = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_UNIX_EXTENSION | (0600u << 16);
+  auto* writer = new TMyStreamWriter(&FLastError, FSevenZipFileName, Now(), PrivateArchive, FVolumeSize, sfx);
   writer->AddRefOf();
   return writer;
 }

@@ -4,18 +4,22 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <regex>
 #include <thread>
 
 #include "profile/BackupRotation.h"
 #include "profile/BackupSchedule.h"
+#include "profile/Keyring.h"
 #include "profile/ProfileLock.h"
 #include "tests/ArchiveFixtures.h"
+#include "tests/KeyringSession.h"
 #include "tests/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -37,12 +41,13 @@ std::string ReadFile(const std::string& path) {
   return text;
 }
 
-pid_t Start(const std::vector<std::string>& arguments, const std::string& out, const std::string& err) {
+pid_t Start(const std::vector<std::string>& arguments, const std::string& out, const std::string& err,
+            const std::string& in = "/dev/null") {
   const pid_t child = fork();
   if (child == 0) {
     dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
     dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
-    dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
+    dup2(open(in.c_str(), O_RDONLY), STDIN_FILENO);
     std::vector<char*> argv{const_cast<char*>(ORVO_TOOL)};
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -61,13 +66,15 @@ class CommandLine : public ::testing::Test {
     Dir.MakeDirectory("backups");
   }
 
-  TRun Run(std::vector<std::string> arguments) {
+  // Runs the tool on the test's folder; input, when given, is its standard input.
+  TRun Run(std::vector<std::string> arguments, const std::optional<std::string>& input = std::nullopt) {
     arguments.insert(arguments.begin(), {"--tool-dir", Dir.Host("tool")});
-    return RunBare(arguments);
+    if (input) Dir.Write("in", *input);
+    return RunBare(arguments, input ? Dir.Host("in") : "/dev/null");
   }
 
-  TRun RunBare(const std::vector<std::string>& arguments) {
-    const pid_t child = Start(arguments, Dir.Host("out"), Dir.Host("err"));
+  TRun RunBare(const std::vector<std::string>& arguments, const std::string& in = "/dev/null") {
+    const pid_t child = Start(arguments, Dir.Host("out"), Dir.Host("err"), in);
     int status = 0;
     waitpid(child, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Dir.Host("out")), ReadFile(Dir.Host("err"))};
@@ -284,4 +291,56 @@ TEST_F(CommandLine, AFailedScheduledBackupIsRecordedAndNotifiedOnTheDesktop) {
             "Automatic backup failed\nThe folder " + Dir.Host("nowhere") + "/ does not exist. Nothing was written.\n");
   const std::string log = Dir.Read("tool/orvo-backups.log");
   EXPECT_NE(log.find("\tfailed\tscheduled\t" + Dir.Host("nowhere") + "/x.7z\tThe folder "), std::string::npos) << log;
+}
+
+TEST_F(CommandLine, APasswordFromStandardInputEncryptsAndOpensABackup) {
+  const auto tree = DescribeTree(Dir.Host("tool/Profile"));
+  const mode_t mask = umask(022);
+  const TRun backup = Run({"backup", "--password-stdin", "--with-caches", "--to", Dir.Host("backups/p.7z"), "--strength", "FAST"},
+                          "tr\u00e4ume s\u00fc\u00df\n");
+  umask(mask);
+  ASSERT_EQ(backup.Status, 0) << backup.Err;
+  EXPECT_TRUE(backup.Err.ends_with("OrvoTool: Backup complete (verified, encrypted): " + Dir.Host("backups/p.7z") + "\n"));
+  struct stat st {};
+  stat(Dir.Host("backups/p.7z").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(RunCommand("7z l -p '" + Dir.Host("backups/p.7z") + "' | grep -c Bookmarks"), "0\n");
+  EXPECT_EQ(Run({"list", Dir.Host("backups/p.7z")}).Err,
+            "OrvoTool: The backup " + Dir.Host("backups/p.7z") + " is protected by a password. Nothing was changed.\n");
+  const TRun wrong = Run({"test", "--password-stdin", Dir.Host("backups/p.7z")}, "traume\n");
+  EXPECT_EQ(wrong.Status, 1);
+  EXPECT_EQ(wrong.Err, "OrvoTool: The password is wrong. Nothing was changed.\n");
+  EXPECT_EQ(Run({"test", "--password-stdin", Dir.Host("backups/p.7z")}, "").Err,
+            "OrvoTool: No password was read from standard input.\n");
+  EXPECT_EQ(Run({"test", "--password-stdin", Dir.Host("backups/p.7z")}, "tr\u00e4ume s\u00fc\u00df\r\n").Status, 0);
+  fs::remove_all(Dir.Host("tool/Profile"));
+  const TRun restore = Run({"restore", Dir.Host("backups/p.7z"), "--password-stdin"}, "tr\u00e4ume s\u00fc\u00df\n");
+  EXPECT_EQ(restore.Status, 0) << restore.Err;
+  EXPECT_EQ(DescribeTree(Dir.Host("tool/Profile")), tree);
+  EXPECT_EQ(Run({"backup", "--password-stdin", "--password-from-keyring"}).Status, 2);
+}
+
+TEST_F(CommandLine, APasswordFromTheKeyringOrNoneWhenNoKeyringAnswers) {
+  // No session bus, not even the user's own at its usual place.
+  unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  Dir.MakeDirectory("no-bus");
+  setenv("XDG_RUNTIME_DIR", Dir.Host("no-bus").c_str(), 1);
+  const TRun none = Run({"backup", "--password-from-keyring", "--to", Dir.Host("backups/k.7z")});
+  EXPECT_EQ(none.Status, 1);
+  EXPECT_NE(none.Err.find("keyring"), std::string::npos) << none.Err;
+  EXPECT_TRUE(none.Err.ends_with(" Nothing was written.\n")) << none.Err;
+  EXPECT_FALSE(fs::exists(Dir.Host("backups/k.7z")));
+
+  const TKeyringSession keyring(Dir.Host("keyring"));
+  ASSERT_TRUE(keyring.Answers());
+  const TRun empty = Run({"backup", "--password-from-keyring", "--to", Dir.Host("backups/k.7z")});
+  EXPECT_EQ(empty.Status, 1);
+  EXPECT_NE(empty.Err.find("holds no password"), std::string::npos) << empty.Err;
+  WideString problem;
+  ASSERT_TRUE(RememberPassword(Dir.System("tool") + u"\\", u"kept in the keyring", problem));
+  const TRun kept = Run({"backup", "--password-from-keyring", "--to", Dir.Host("backups/k.7z")});
+  EXPECT_EQ(kept.Status, 0) << kept.Err;
+  EXPECT_EQ(RunCommand("7z t -p'kept in the keyring' '" + Dir.Host("backups/k.7z") + "' | grep -c 'Everything is Ok'"), "1\n");
+  EXPECT_EQ(Run({"list", "--password-from-keyring", Dir.Host("backups/k.7z")}).Status, 0);
+  EXPECT_EQ(RunCommand("grep -rl 'kept in the keyring' '" + Dir.Host("tool") + "' '" + Dir.Host("backups") + "'"), "");
 }

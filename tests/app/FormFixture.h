@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/MainForm.h"
 #include "app/QtStrings.h"
@@ -31,6 +35,10 @@ class FormFixture : public ::testing::Test {
   void Type(TFileNameEdit* box, const std::string& hostText);
   WideString ToolDirectory() const { return Dir.System() + u"\\"; }
   std::string LastBoxText() const;
+  // Runs the action, answering the password questions it asks in turn (none:
+  // Cancel); gives the questions' prompts.
+  std::vector<std::string> AnsweringPasswords(std::vector<std::optional<std::string>> answers,
+                                              const std::function<void()>& action);
 
   TTempDir Dir;
   TQtScriptedUserInterface UI;

@@ -1,12 +1,16 @@
 // The Backup page's schedule: saved as the user's systemd units, shown again
 // when the window opens, and a failed scheduled backup shown until a backup
 // succeeds.
+#include <sys/stat.h>
+
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
 
 #include "profile/BackupLog.h"
 #include "profile/BackupSchedule.h"
 #include "tests/ArchiveFixtures.h"
+#include "tests/KeyringSession.h"
 #include "tests/app/FormFixture.h"
 
 namespace {
@@ -26,6 +30,15 @@ class Schedule : public FormFixture {
   void TearDown() override {
     unsetenv("XDG_CONFIG_HOME");
     unsetenv("XDG_RUNTIME_DIR");
+  }
+  // Saves a schedule into backups/ with a password on the Backup page.
+  void SaveProtected(const char* password, int frequency) {
+    Form->PasswordPanel->ProtectBox->setChecked(true);
+    Form->PasswordPanel->PasswordEdit->setText(password);
+    Form->PasswordPanel->ConfirmEdit->setText(password);
+    Form->SchedulePanel->FrequencyBox->setCurrentIndex(frequency);
+    Form->SchedulePanel->FolderEdit->setText(QString::fromStdString(Dir.Host("backups")));
+    Press(Form->SchedulePanel->SaveButton);
   }
   std::string Units() const {
     const WideString name = ScheduleUnitName(ToolDirectory());
@@ -90,4 +103,48 @@ TEST_F(Schedule, AFailedScheduledBackupIsShownUntilABackupSucceeds) {
   UI.Boxes.clear();
   ShowForm();
   EXPECT_TRUE(UI.Boxes.empty());
+}
+
+TEST_F(Schedule, AnEncryptedScheduleKeepsItsPasswordInTheKeyringAndNowhereElse) {
+  MakeSampleTree(Dir, "Profile");
+  const TKeyringSession keyring(Dir.Host("keyring"));
+  ASSERT_TRUE(keyring.Answers());
+  // The service manager's command lines are recorded on their way.
+  Dir.Write("called", "");
+  Dir.MakeDirectory("bin");
+  Dir.Write("bin/systemctl", "#!/bin/sh\necho \"$@\" >> '" + Dir.Host("called") + "'\nexec /usr/bin/systemctl \"$@\"\n");
+  chmod(Dir.Host("bin/systemctl").c_str(), 0755);
+  const std::string path = std::getenv("PATH");
+  setenv("PATH", (Dir.Host("bin") + ":" + path).c_str(), 1);
+  ShowForm();
+  UI.BoxAnswers = {IDYES, IDOK};
+  SaveProtected("only in the keyring", 1);
+  setenv("PATH", path.c_str(), 1);
+  ASSERT_GE(UI.Boxes.size(), 2u) << LastBoxText();
+  EXPECT_EQ(UI.Boxes[0].Text, u"Remember it in the keyring for automatic backups? They are then encrypted with it.");
+  EXPECT_TRUE(ReadSchedule(ToolDirectory()).Encrypted) << LastBoxText();
+  EXPECT_NE(RunCommand("cat '" + Units() + ".service'").find(" \"--scheduled\" \"--password-from-keyring\"\n"),
+            std::string::npos);
+  // The service's command, as the manager runs it.
+  const std::string ran = RunCommand(std::string("'") + ORVO_TOOL + "' --tool-dir '" + Dir.Host("") + "' backup --to '" +
+                                     Dir.Host("backups") + "' --scheduled --password-from-keyring 2>&1; echo $?");
+  ASSERT_TRUE(ran.ends_with("\n0\n")) << ran;
+  EXPECT_EQ(RunCommand("7z t -p'only in the keyring' '" + Dir.Host("backups") + "'/*.7z | grep -c 'Everything is Ok'"),
+            "1\n");
+  EXPECT_EQ(RunCommand("grep -rl 'only in the keyring' '" + Dir.Host("config") + "' '" + Dir.Host("Profile") + "' '" +
+                       Dir.Host("backups") + "' '" + Dir.Host("orvo-backups.log") + "' '" + Dir.Host("called") + "'"),
+            "");
+}
+
+TEST_F(Schedule, WithoutAKeyringAnEncryptedScheduleIsNotSaved) {
+  ShowForm();
+  UI.BoxAnswers = {IDYES};
+  SaveProtected("nowhere to keep it", 2);
+  EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
+  EXPECT_NE(LastBoxText().find("cannot be encrypted: the password is kept nowhere else. The schedule was not saved."),
+            std::string::npos) << LastBoxText();
+  EXPECT_FALSE(std::filesystem::exists(Units() + ".service"));
+  Form->PasswordPanel->ConfirmEdit->setText("nowhere to keep");
+  Press(Form->SchedulePanel->SaveButton);
+  EXPECT_EQ(LastBoxText(), "The two passwords differ. Nothing was written.");
 }

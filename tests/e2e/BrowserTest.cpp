@@ -139,6 +139,37 @@ TEST_F(Browser, CachesAreLeftOutAndTheRestoredProfileOpensWithoutThem) {
   EXPECT_EQ(UnsoundDatabases(Dir.Host("Profile")), std::vector<std::string>{});
 }
 
+TEST_F(Browser, AnEncryptedBackupOfARealProfileRestoresAndChromiumOpensIt) {
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("one")));
+  const std::string visited = VisitedUrls("Profile");
+  const auto tree = DescribeTree(Dir.Host("Profile"));
+  ShowForm();
+  Form->PageControl1->setCurrentWidget(Form->TabSheet2);
+  Form->PasswordPanel->ProtectBox->setChecked(true);
+  Form->PasswordPanel->PasswordEdit->setText("cookies stay mine");
+  Form->PasswordPanel->ConfirmEdit->setText("cookies stay mine");
+  for (const int strength : {0, 1}) {
+    const std::string archive = Dir.Host("locked" + std::to_string(strength) + ".7z");
+    Form->ComboBox1->setCurrentIndex(strength);
+    Type(Form->BackupFileDir, archive);
+    FormFixture::Press(Form->BitBtn1);
+    ASSERT_EQ(LastBoxText(), "Backup complete! (verified, encrypted)");
+    const std::string listed = RunCommand("7z l -p '" + archive + "' </dev/null; echo $?");
+    EXPECT_EQ(listed.find("Cookies"), std::string::npos) << listed;
+    EXPECT_FALSE(listed.ends_with("\n0\n"));
+    const std::string out = Dir.Host("out" + std::to_string(strength));
+    RunCommand("7z x -p'cookies stay mine' -o'" + out + "' '" + archive + "'");
+    EXPECT_EQ(DescribeTree(out), tree);
+  }
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("two")));
+  Form->PageControl1->setCurrentWidget(Form->TabSheet5);
+  AnsweringPasswords({"cookies stay mine"}, [&] { Restore("locked1.7z"); });
+  ASSERT_EQ(LastBoxText(), "Restore process is complete!");
+  EXPECT_EQ(VisitedUrls("Profile"), visited);
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("one")));
+  EXPECT_EQ(QueryDatabase(Dir.Host("Profile/Default/Cookies"), "select name from cookies order by name;"), "one\n");
+}
+
 TEST_F(Browser, BackupsTakenWhileChromiumWritesHoldOnlySoundDatabases) {
   ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("one")));
   TRunningChromium chromium(Dir.Host("Profile"), Pages.Url("walk-1"));

@@ -1,0 +1,87 @@
+#include "profile/ArchivePassword.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "platform/HostPath.h"
+
+const WideString WrongPassword = u"The password is wrong.";
+
+namespace {
+
+// What a listing with the component's password shows of the archive.
+struct TProbe {
+  bool Listed = false;
+  bool PasswordAsked = false;
+  std::optional<UInt32> FirstEncryptedFile;
+};
+
+TProbe Probe(TSevenZip& zip, const WideString& archiveName) {
+  TProbe probe;
+  TJobLog log(zip, archiveName);
+  const T7zListfileEvent saved = zip.OnListfile;
+  zip.OnListfile = [&probe](TSevenZip*, const WideString&, Int64 index, Int64 size, Int64, Int64, Int64,
+                            const WideString& method, double) {
+    if (!probe.FirstEncryptedFile && size > 0 && method.find(u"AES") != WideString::npos)
+      probe.FirstEncryptedFile = static_cast<UInt32>(index);
+  };
+  zip.SetSZFileName(archiveName);
+  probe.Listed = zip.List() >= 0;
+  zip.OnListfile = saved;
+  const auto& problems = log.Problems();
+  probe.PasswordAsked = std::any_of(problems.begin(), problems.end(),
+                                    [](const TReportedProblem& problem) { return problem.Code == CodeWrongPassword; });
+  return probe;
+}
+
+// Reads the one item through the engine's test; false when it does not come out sound.
+bool ItemReads(TSevenZip& zip, const WideString& archiveName, UInt32 index) {
+  TJobLog log(zip, archiveName);
+  zip.Files().Clear();
+  zip.Files().AddString(Utf8ToUtf16Lossy(std::to_string(index)));
+  zip.SetSZFileName(archiveName);
+  zip.Extract(true);
+  zip.Files().Clear();
+  return log.Problems().empty();
+}
+
+}  // namespace
+
+bool NeedsPassword(TSevenZip& zip, const WideString& archiveName) {
+  const WideString saved = zip.Password();
+  zip.SetPassword(u"");
+  const TProbe probe = Probe(zip, archiveName);
+  zip.SetPassword(saved);
+  return probe.PasswordAsked || probe.FirstEncryptedFile.has_value();
+}
+
+bool PasswordFits(TSevenZip& zip, const WideString& archiveName) {
+  const TProbe probe = Probe(zip, archiveName);
+  if (!probe.Listed) return false;
+  return !probe.FirstEncryptedFile || ItemReads(zip, archiveName, *probe.FirstEncryptedFile);
+}
+
+TJobResult ObtainPassword(TSevenZip& zip, const WideString& archiveName, const TPasswordQuestion& ask) {
+  if (!NeedsPassword(zip, archiveName)) return {true, u""};
+  WideString password;
+  for (int answer = 0; answer < PasswordAnswers; ++answer) {
+    if (!ask || !ask(archiveName, answer > 0, password)) {
+      ForgetPassword(password);
+      zip.SetPassword(u"");
+      if (answer > 0) return {false, WrongPassword + u" Nothing was changed."};
+      return {false, u"The backup " + archiveName + u" is protected by a password. Nothing was changed."};
+    }
+    zip.SetPassword(password);
+    ForgetPassword(password);
+    if (PasswordFits(zip, archiveName)) return {true, u""};
+  }
+  zip.SetPassword(u"");
+  return {false, WrongPassword + u" Nothing was changed."};
+}
+
+void ForgetPassword(WideString& password) {
+  volatile char16_t* characters = password.data();
+  for (std::size_t i = 0; i < password.size(); ++i) characters[i] = u'\0';
+  password.clear();
+}

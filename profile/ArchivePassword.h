@@ -1,0 +1,31 @@
+// Archives that need a password: finding out, and asking until the
+// password fits, before anything is written.
+#pragma once
+
+#include <functional>
+
+#include "profile/JobLog.h"
+
+// Asks the user for the password of an archive; wrongBefore says the last
+// answer did not fit. False when the user gives none (Cancel).
+using TPasswordQuestion = std::function<bool(const WideString& archiveName, bool wrongBefore, WideString& password)>;
+
+// How many answers a job takes before it gives up.
+constexpr int PasswordAnswers = 3;
+
+extern const WideString WrongPassword;
+
+// Whether the archive's names are hidden or any item's data is encrypted.
+bool NeedsPassword(TSevenZip& zip, const WideString& archiveName);
+// Whether the component's password opens the archive: its names, and the
+// data of its first encrypted file.
+bool PasswordFits(TSevenZip& zip, const WideString& archiveName);
+
+// Sets the component's password for an archive that needs one, asking as
+// often as PasswordAnswers allows; an archive that needs none leaves the
+// component as it is. Completed false, with what to say, when no answer fit
+// or the user gave none.
+TJobResult ObtainPassword(TSevenZip& zip, const WideString& archiveName, const TPasswordQuestion& ask);
+
+// Overwrites a password's characters before the string lets them go.
+void ForgetPassword(WideString& password);
