@@ -46,7 +46,9 @@ const char* const Usage =
     "                     the browser's caches are left out unless --with-caches;\n"
     "                     --scheduled, as the schedule runs it, notifies the desktop\n"
     "                     of a failure\n"
-    "  restore [PASSWORD] ARCHIVE  replace the profile by the backup's\n"
+    "  restore [PASSWORD] [--into FOLDER] ARCHIVE\n"
+    "                     replace the profile by the backup's; with --into, unpack\n"
+    "                     it into an empty FOLDER instead, the profile untouched\n"
     "  test [PASSWORD] ARCHIVE     read every item of the backup and check it\n"
     "  list [PASSWORD] ARCHIVE     list the backup's items on standard output\n"
     "\n"
@@ -85,7 +87,7 @@ const std::vector<TVerb> Verbs = {
      0,
      {{"--to", true}, {"--keep", true}, {"--strength", true}, {"--even-if-running", false}, {"--with-caches", false},
       {"--scheduled", false}, PasswordFromStdin, PasswordFromKeyring}},
-    {"restore", 1, {PasswordFromStdin, PasswordFromKeyring}},
+    {"restore", 1, {{"--into", true}, PasswordFromStdin, PasswordFromKeyring}},
     {"test", 1, {PasswordFromStdin, PasswordFromKeyring}},
     {"list", 1, {PasswordFromStdin, PasswordFromKeyring}},
 };
@@ -235,6 +237,8 @@ class TCommandLineTool {
  private:
   int Backup();
   int Restore();
+  // Unpacks into a folder of the user's; the profile is not touched.
+  int RestoreInto(const WideString& archive, const TGivenPassword& given);
   int Test();
   int List();
   // Takes the lock and settles an interrupted restore; why the job must not
@@ -372,11 +376,20 @@ int TCommandLineTool::Restore() {
   const WideString archive = ArchiveOperand();
   const auto given = GivenPassword(FRequest, FToolDirectory);
   if (!given->Problem.empty()) return Failed(given->Problem + u" Nothing was changed.");
+  if (FRequest.Has("--into")) return RestoreInto(archive, *given);
   if (const auto refused = PrepareProfileJob()) return Refused(*refused);
   if (const auto refused = RefuseWhileBrowserHolds()) return Refused(*refused);
   TSevenZip& zip = Component("Restoring");
   const TJobResult result =
       RestoreProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; }, AnswerWith(*given));
+  FProgress->Finish();
+  return result.Completed ? ExitDone : Failed(result.Warning);
+}
+
+int TCommandLineTool::RestoreInto(const WideString& archive, const TGivenPassword& given) {
+  TSevenZip& zip = Component("Restoring");
+  const TJobResult result = RestoreIntoFolder(zip, archive, AbsoluteSystemPath(FRequest.Options.at("--into")),
+                                              [] { return StopAsked != 0; }, AnswerWith(given));
   FProgress->Finish();
   return result.Completed ? ExitDone : Failed(result.Warning);
 }

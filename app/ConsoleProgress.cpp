@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "profile/DiskRoom.h"
+
 TConsoleProgress::TConsoleProgress(const std::string& job, bool terminal) : FJob(job), FTerminal(terminal) {}
 
 void TConsoleProgress::Attach(TSevenZip& zip) {
@@ -31,15 +33,6 @@ void TConsoleProgress::Show(Int64 done) {
 void TConsoleProgress::Finish() {
   if (FDrawn) std::fputc('\n', stderr);
   FDrawn = false;
-}
-
-std::string HumanSize(double bytes) {
-  const char* const units[] = {"B", "KB", "MB", "GB", "TB"};
-  int unit = 0;
-  while (bytes >= 1000 && unit < 4) bytes /= 1000, ++unit;
-  char text[32];
-  std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", bytes, units[unit]);
-  return text;
 }
 
 void TConsoleProgress::Redraw(Int64 done) {

@@ -35,6 +35,3 @@ class TConsoleProgress {
   TClock::time_point FStarted;
   TClock::time_point FDrawnAt;
 };
-
-// A size for people: "512 B", "1.5 KB", "3.1 GB" (powers of 1000).
-std::string HumanSize(double bytes);

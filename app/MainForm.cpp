@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -13,9 +14,11 @@
 #include "platform/FileApi.h"
 #include "platform/UserInterface.h"
 #include "profile/ArchiveName.h"
+#include "profile/BackupList.h"
 #include "profile/BackupLog.h"
 #include "profile/BrowserCaches.h"
 #include "profile/BrowserSettings.h"
+#include "profile/DiskRoom.h"
 #include "profile/HostServices.h"
 #include "profile/ProfileBackup.h"
 #include "profile/ProfileImport.h"
@@ -259,6 +262,8 @@ void TForm1::CreateRestorePage() {
   Label1 = MakeLabel(GroupBox1, "Restore from:", 16, 45, 67, 13);
   RestoreFileName = Make<TFileNameEdit>(GroupBox1, 96, 42, 297, 21, BackupFilter, u"");
   BitBtn2 = MakeJobButton(GroupBox1, "Start Restore", 16, 84, 377, 29);
+  RestoreIntoButton = Make<QPushButton>(GroupBox1, 16, 124, 377, 29, "Restore into a folder...");
+  BackupsList = Make<QListWidget>(GroupBox1, 402, 24, 212, 144);
   QWidget::setTabOrder(RestoreFileName->Edit(), BitBtn2);
   Label5 = MakeLabel(GroupBox4, "Progress:", 16, 20, 46, 13);
   ProgressBar2 = MakeProgressBar(GroupBox4, 13, 47, 580, 17);
@@ -286,6 +291,13 @@ void TForm1::WireHandlers() {
   wire(Button2, &TForm1::Button2Click);
   wire(BitBtn1, &TForm1::BitBtn1Click);
   wire(BitBtn2, &TForm1::BitBtn2Click);
+  wire(RestoreIntoButton, &TForm1::RestoreIntoButtonClick);
+  connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+    if (PageControl1->currentWidget() == TabSheet5) RunGuarded([this] { ShowBackups(); });
+  });
+  connect(BackupsList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    if (item->data(Qt::UserRole).isValid()) RestoreFileName->SetText(item->data(Qt::UserRole).toString());
+  });
   wire(Button1, &TForm1::Button1Click);
   wire(Button3, &TForm1::Button3Click);
   wire(Button4, &TForm1::Button4Click);
@@ -361,7 +373,7 @@ std::function<bool()> TForm1::StopRequested() const {
 }
 
 void TForm1::SetProfileButtonsEnabled(bool enabled) {
-  for (QPushButton* button : {BitBtn1, BitBtn2, Button3, Button5, Button1, DefaultBrowserButton})
+  for (QPushButton* button : {BitBtn1, BitBtn2, RestoreIntoButton, Button3, Button5, Button1, DefaultBrowserButton})
     button->setEnabled(enabled);
 }
 
@@ -444,12 +456,48 @@ void TForm1::BitBtn2Click() {
     return;
   const TProfileJob job(this, BitBtn2, RestoreRunningQuestion, SevenZip2.get());
   if (job.Refused()) return;
-  const auto ask = [this](const WideString& name, bool wrongBefore, WideString& password) {
-    return AskArchivePassword(this, name, wrongBefore, password);
-  };
-  const TJobResult result = RestoreProfile(*SevenZip2, ProfileDirectory(), archive.Name, StopRequested(), ask);
+  const TJobResult result = RestoreProfile(*SevenZip2, ProfileDirectory(), archive.Name, StopRequested(), AskPassword());
   EndProgress(ProgressBar2, result.Completed);
   ShowOutcome(result, u"Restore process is complete!");
+}
+
+void TForm1::ShowBackups() {
+  static const char* const Marks[] = {"", "  (password)", "  (damaged)", "  (not 7z)"};
+  BackupsList->clear();
+  for (const TListedBackup& backup : ListBackups(*SevenZip2, BackupFolders(FToolDirectory))) {
+    auto* item = new QListWidgetItem(QString::fromStdString(backup.When.substr(0, 16) + "  " +
+                                                            HumanSize(static_cast<double>(backup.Size)) +
+                                                            Marks[static_cast<int>(backup.State)]),
+                                     BackupsList);
+    item->setData(Qt::UserRole, HostPathOf(backup.Path));
+    item->setToolTip(HostPathOf(backup.Path) + (backup.Method.empty() ? "" : ", " + ToQString(backup.Method)));
+  }
+  if (BackupsList->count() == 0) {
+    auto* none = new QListWidgetItem("No backups in the backup folders yet.", BackupsList);
+    none->setFlags(Qt::NoItemFlags);
+  }
+}
+
+TPasswordQuestion TForm1::AskPassword() {
+  return [this](const WideString& name, bool wrongBefore, WideString& password) {
+    return AskArchivePassword(this, name, wrongBefore, password);
+  };
+}
+
+// Unpacks the chosen backup into an empty folder the user picks; the profile stays.
+void TForm1::RestoreIntoButtonClick() {
+  if (RestoreFileName->Text().empty()) return;
+  const TArchiveName archive = CleanArchiveName(RestoreFileName->Text());
+  QFileDialog dialog(this, "Restore into a folder");
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const WideString folder = SystemPathOf(dialog.selectedFiles().first());
+  const TProfileJob job(this, RestoreIntoButton, RestoreRunningQuestion, SevenZip2.get());
+  if (job.Refused()) return;
+  const TJobResult result = RestoreIntoFolder(*SevenZip2, archive.Name, folder, StopRequested(), AskPassword());
+  EndProgress(ProgressBar2, result.Completed);
+  ShowOutcome(result, u"The backup was restored into " + folder + u".");
 }
 
 void TForm1::Button3Click() {

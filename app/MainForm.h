@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QListWidget>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -20,6 +21,7 @@
 #include "app/FileNameEdit.h"
 #include "app/SaveDialog.h"
 #include "app/PasswordPanel.h"
+#include "profile/ArchivePassword.h"
 #include "app/SchedulePanel.h"
 #include "sevenzip/SevenZip.h"
 
@@ -77,6 +79,9 @@ class TForm1 : public QWidget {
   QLabel* Label1;
   TFileNameEdit* RestoreFileName;
   QPushButton* BitBtn2;
+  QPushButton* RestoreIntoButton;
+  // The backups found in the backup folders, newest first; a click takes one.
+  QListWidget* BackupsList;
   QLabel* Label5;
   QProgressBar* ProgressBar2;
   QPushButton* Button3;
@@ -127,6 +132,10 @@ class TForm1 : public QWidget {
   void Button2Click();
   void BitBtn1Click();
   void BitBtn2Click();
+  void RestoreIntoButtonClick();
+  void ShowBackups();
+  // The password question of a restore: a dialog over the window.
+  TPasswordQuestion AskPassword();
   void CheckBox1Click();
   void CheckBox2Click();
   void Button1Click();

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -325,6 +326,18 @@ BOOL DeleteFileW(LPCWSTR fileName) {
   if (!host) return FALSE;
   if (lstat(host->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return FailWith(ERROR_ACCESS_DENIED);
   return unlink(host->c_str()) == 0 ? TRUE : FailForPath(*host);
+}
+
+BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, ULARGE_INTEGER* freeBytesAvailableToCaller,
+                         ULARGE_INTEGER* totalNumberOfBytes, ULARGE_INTEGER* totalNumberOfFreeBytes) {
+  const auto host = HostPathOrFail(directoryName);
+  struct statvfs st {};
+  if (!host) return FALSE;
+  if (statvfs(host->c_str(), &st) != 0) return FailForPath(*host);
+  if (freeBytesAvailableToCaller) freeBytesAvailableToCaller->QuadPart = std::uint64_t{st.f_bavail} * st.f_frsize;
+  if (totalNumberOfBytes) totalNumberOfBytes->QuadPart = std::uint64_t{st.f_blocks} * st.f_frsize;
+  if (totalNumberOfFreeBytes) totalNumberOfFreeBytes->QuadPart = std::uint64_t{st.f_bfree} * st.f_frsize;
+  return TRUE;
 }
 
 DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength) {

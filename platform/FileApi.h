@@ -48,6 +48,10 @@ BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes);
 BOOL CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES* security);
 BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists);
 BOOL DeleteFileW(LPCWSTR fileName);
+// The room on the file system of a directory: free to this user, in all,
+// and free in all. Any of the three may be null.
+BOOL GetDiskFreeSpaceExW(LPCWSTR directoryName, ULARGE_INTEGER* freeBytesAvailableToCaller,
+                         ULARGE_INTEGER* totalNumberOfBytes, ULARGE_INTEGER* totalNumberOfFreeBytes);
 
 // Opens a directory too, for its identity (GetFinalPathNameByHandleW).
 constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;

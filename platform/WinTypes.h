@@ -33,6 +33,10 @@ struct LARGE_INTEGER {
   std::int64_t QuadPart;
 };
 
+struct ULARGE_INTEGER {
+  std::uint64_t QuadPart;
+};
+
 struct FILETIME {
   DWORD dwLowDateTime;
   DWORD dwHighDateTime;

@@ -9,6 +9,7 @@
 #include "platform/FileApi.h"
 #include "platform/HostPath.h"
 #include "profile/HostServices.h"
+#include "profile/TextFile.h"
 #include "sevenzip/PathUtils.h"
 
 namespace {
@@ -53,17 +54,7 @@ TJobResult TakeOut(TSevenZip& zip, const WideString& archiveName, const WideStri
 
 }  // namespace
 
-bool IsDatabaseFile(const WideString& path) {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  char bytes[sizeof Header];
-  DWORD read = 0;
-  const bool database = ReadFile(file, bytes, sizeof bytes, &read, nullptr) && read == sizeof bytes &&
-                        std::memcmp(bytes, Header, sizeof bytes) == 0;
-  CloseHandle(file);
-  return database;
-}
+bool IsDatabaseFile(const WideString& path) { return FileBeginsWith(path, std::string(Header, sizeof Header)); }
 
 bool DatabaseIsSound(const WideString& path) {
   const auto host = ToHostPath(path);

@@ -13,6 +13,7 @@
 #include "profile/BackupVerification.h"
 #include "profile/BrowserCaches.h"
 #include "profile/DatabaseCheck.h"
+#include "profile/DiskRoom.h"
 #include "profile/HostServices.h"
 #include "profile/ProfileSwap.h"
 #include "sevenzip/PathUtils.h"
@@ -117,6 +118,8 @@ TJobResult BackUp(TSevenZip& zip, const WideString& profileDirectory, const Wide
                   const std::function<bool()>& stopped, const TBackupOptions& options) {
   const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
   if (!recovery.Settled) return {false, recovery.Report};
+  if (const auto shortOfRoom = ShortOfRoomForBackup(profileDirectory, options.WithCaches, archiveName))
+    return {false, *shortOfRoom};
   RemoveLeftoverPartials(archiveName);
   if (WideDirectoryExists(DatabaseCheckFolder(profileDirectory))) ShellDeleteFiles(DatabaseCheckFolder(profileDirectory));
   const WideString partial = PartialArchiveName(archiveName);

@@ -1,8 +1,10 @@
 #include "profile/ProfileRestore.h"
 
 #include "platform/FileApi.h"
+#include "platform/FindApi.h"
 #include "platform/LastError.h"
 #include "profile/ArchiveCheck.h"
+#include "profile/DiskRoom.h"
 #include "profile/HostServices.h"
 #include "profile/ProfileSwap.h"
 #include "sevenzip/PathUtils.h"
@@ -25,6 +27,18 @@ WideString FinalPath(const WideString& path) {
   return buffer;
 }
 
+bool IsEmptyFolder(const WideString& folder) {
+  WIN32_FIND_DATAW data;
+  const HANDLE search = FindFirstFileW((folder + u"\\*.*").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return true;
+  bool empty = true;
+  do empty = empty && (WideString(data.cFileName) == u"." || WideString(data.cFileName) == u"..");
+  while (empty && FindNextFileW(search, &data));
+  FindClose(search);
+  TakeUnrepresentableNames();
+  return empty;
+}
+
 // A backup inside the profile would go with the old profile when the restored
 // one takes its place.
 bool LiesInside(const WideString& path, const WideString& folder) {
@@ -32,15 +46,12 @@ bool LiesInside(const WideString& path, const WideString& folder) {
   return !file.empty() && !directory.empty() && file.starts_with(directory + u"\\");
 }
 
-// Unpacks into the staging folder and swaps it in.
-TJobResult Unpack(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
-                  const std::function<bool()>& stopped) {
-  const WideString staging = StagingDirectory(profileDirectory);
-  if (!CreateStagingDirectory(profileDirectory))
-    return {false, u"The folder " + staging + u" could not be created: " + SystemErrorText(static_cast<Int32>(GetLastError()))};
-  TJobLog log(zip, staging);
+// Unpacks the whole archive into the folder; what failed, empty when nothing.
+WideString ExtractWhole(TSevenZip& zip, const WideString& archiveName, const WideString& folder,
+                        const std::function<bool()>& stopped) {
+  TJobLog log(zip, folder);
   zip.Files().Clear();
-  zip.SetExtrBaseDir(staging);
+  zip.SetExtrBaseDir(folder);
   zip.SetSZFileName(archiveName);
   zip.SetLastError(0);
   const Int32 result = zip.Extract(false);
@@ -50,6 +61,28 @@ TJobResult Unpack(TSevenZip& zip, const WideString& profileDirectory, const Wide
     problem = u"The backup " + archiveName + u" could not be read to its end";
     problem += zip.LastError() ? u": " + SystemErrorText(zip.LastError()) : u".";
   }
+  return problem;
+}
+
+// Asks for the password the archive needs and looks whether its items fit
+// beside or into the folder; why not, when they do not.
+TJobResult Prepare(TSevenZip& zip, const WideString& archiveName, const WideString& folder,
+                   const TPasswordQuestion& askPassword) {
+  const TJobResult password = ObtainPassword(zip, archiveName, askPassword);
+  if (!password.Completed) return password;
+  std::vector<TArchiveItem> items;
+  if (ListArchive(zip, archiveName, items).Completed)
+    if (const auto shortOfRoom = ShortOfRoomForRestore(items, folder)) return {false, *shortOfRoom};
+  return {true, u""};
+}
+
+// Unpacks into the staging folder and swaps it in.
+TJobResult Unpack(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
+                  const std::function<bool()>& stopped) {
+  const WideString staging = StagingDirectory(profileDirectory);
+  if (!CreateStagingDirectory(profileDirectory))
+    return {false, u"The folder " + staging + u" could not be created: " + SystemErrorText(static_cast<Int32>(GetLastError()))};
+  WideString problem = ExtractWhole(zip, archiveName, staging, stopped);
   if (problem.empty() && WideFileExists(staging + u"\\" + SwapMarkName))
     problem = u"The backup " + archiveName + u" holds entries that cannot be restored:" + ListOfFiles({SwapMarkName});
   if (problem.empty() && !SwapInStaging(profileDirectory))
@@ -67,9 +100,23 @@ TJobResult RestoreWithPassword(TSevenZip& zip, const WideString& profileDirector
     return {false, u"The backup " + archiveName + u" lies inside the profile folder " + profileDirectory +
                        u", which the restore replaces as a whole. Move the backup out of that folder first.\r\nThe "
                        u"profile was left as it was."};
-  const TJobResult password = ObtainPassword(zip, archiveName, askPassword);
-  if (!password.Completed) return password;
+  const TJobResult prepared = Prepare(zip, archiveName, WideExtractFilePath(profileDirectory), askPassword);
+  if (!prepared.Completed) return prepared;
   return Unpack(zip, profileDirectory, archiveName, stopped);
+}
+
+TJobResult UnpackInto(TSevenZip& zip, const WideString& archiveName, const WideString& folder,
+                      const std::function<bool()>& stopped, const TPasswordQuestion& askPassword) {
+  if (!WideDirectoryExists(folder)) return {false, u"The folder " + folder + u" does not exist. Nothing was written."};
+  if (!IsEmptyFolder(folder))
+    return {false, u"The folder " + folder + u" is not empty: a backup is restored into an empty folder only. Nothing "
+                                             u"was written."};
+  const TJobResult prepared = Prepare(zip, archiveName, folder, askPassword);
+  if (!prepared.Completed) return prepared;
+  const WideString problem = ExtractWhole(zip, archiveName, folder, stopped);
+  if (problem.empty()) return {true, u""};
+  ShellDeleteFiles(folder + u"\\*.*");
+  return {false, problem + u"\r\nThe folder " + folder + u" was emptied again."};
 }
 
 }  // namespace
@@ -77,6 +124,13 @@ TJobResult RestoreWithPassword(TSevenZip& zip, const WideString& profileDirector
 TJobResult RestoreProfile(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
                           const std::function<bool()>& stopped, const TPasswordQuestion& askPassword) {
   const TJobResult result = RestoreWithPassword(zip, profileDirectory, archiveName, stopped, askPassword);
+  zip.SetPassword(u"");
+  return result;
+}
+
+TJobResult RestoreIntoFolder(TSevenZip& zip, const WideString& archiveName, const WideString& folder,
+                             const std::function<bool()>& stopped, const TPasswordQuestion& askPassword) {
+  const TJobResult result = UnpackInto(zip, archiveName, WideExcludeTrailingBackslash(folder), stopped, askPassword);
   zip.SetPassword(u"");
   return result;
 }

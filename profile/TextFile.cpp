@@ -26,3 +26,15 @@ bool WriteTextFile(const WideString& name, const std::string& text) {
   DeleteFileW(partial.c_str());
   return false;
 }
+
+bool FileBeginsWith(const WideString& name, const std::string& bytes) {
+  const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::string read(bytes.size(), '\0');
+  DWORD count = 0;
+  const bool begins = ReadFile(file, read.data(), static_cast<DWORD>(read.size()), &count, nullptr) &&
+                      count == read.size() && read == bytes;
+  CloseHandle(file);
+  return begins;
+}

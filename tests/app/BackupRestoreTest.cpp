@@ -5,8 +5,14 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
 #include <filesystem>
 
+#include "profile/BackupLog.h"
+#include "profile/DiskRoom.h"
 #include "profile/ProfileBackup.h"
 #include "tests/ArchiveFixtures.h"
 #include "tests/RawArchive.h"
@@ -277,10 +283,60 @@ TEST_F(Jobs, ARestoreIntoAFullFileSystemLeavesTheProfile) {
   Type(Form->RestoreFileName, archives.Host("big.7z"));
   Press(Form->BitBtn2);
   EXPECT_EQ(UI.Boxes.back().Caption, u"Warning");
-  EXPECT_NE(LastBoxText().find("not enough space"), std::string::npos) << LastBoxText();
+  // Refused before anything was written: the listing tells what the restore needs.
+  EXPECT_NE(LastBoxText().find("not enough space on the disk. Restoring needs 3.2 MB on the disk of"), std::string::npos)
+      << LastBoxText();
+  EXPECT_TRUE(LastBoxText().ends_with(" are free. Nothing was changed.")) << LastBoxText();
+  EXPECT_FALSE(Dir.Exists("small/Profile.orvo-restore"));
   EXPECT_EQ(DescribeTree(Dir.Host("small/Profile")), before);
+  // A backup onto that disk is refused before it starts too; with room it runs.
+  archives.Write("Profile/big", IncompressibleData(2 << 20, 8));
+  Form = std::make_unique<TForm1>(archives.System() + u"\\");
+  Form->show();
+  Form->LeaveOutCachesBox->setChecked(false);
+  Type(Form->BackupFileDir, Dir.Host("small/backup.7z"));
+  Press(Form->BitBtn1);
+  EXPECT_NE(LastBoxText().find("not enough space on the disk. The backup needs 2.1 MB"), std::string::npos)
+      << LastBoxText();
+  EXPECT_FALSE(Dir.Exists("small/backup.7z.orvo-partial"));
+  archives.Write("Profile/big", IncompressibleData(200 << 10, 8));
+  Press(Form->BitBtn1);
+  EXPECT_EQ(LastBoxText(), "Backup complete! (verified)");
   Form.reset();
   umount(Dir.Host("small").c_str());
+}
+
+TEST_F(Jobs, ARestoreIntoAFolderIsWhat7zMakesAndLeavesTheProfile) {
+  MakeSampleTree(Dir, "Profile");
+  PeerArchive("peer.7z", "-mx=1");
+  RunCommand("7z x -o'" + Dir.Host("by7z") + "' '" + Dir.Host("peer.7z") + "'");
+  Dir.Write("Profile/Local State", "changed since");
+  const auto profile = DescribeTree(Dir.Host("Profile"));
+  Dir.MakeDirectory("into");
+  Dir.MakeDirectory("full");
+  Dir.Write("full/something", "there");
+  ShowForm();
+  Form->PageControl1->setCurrentWidget(Form->TabSheet5);
+  Type(Form->RestoreFileName, Dir.Host("peer.7z"));
+  const auto choose = [&](const std::string& folder) {
+    QTimer choosing;
+    QObject::connect(&choosing, &QTimer::timeout, [&] {
+      auto* dialog = dynamic_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      dialog->setDirectory(QString::fromStdString(Dir.Host(folder)));
+      dialog->findChild<QLineEdit*>("fileNameEdit")->clear();
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    choosing.start(10);
+    Press(Form->RestoreIntoButton);
+  };
+  choose("full");
+  EXPECT_NE(LastBoxText().find("is not empty"), std::string::npos) << LastBoxText();
+  EXPECT_EQ(Dir.Read("full/something"), "there");
+  choose("into");
+  EXPECT_EQ(UI.Boxes.back().Text, u"The backup was restored into " + Dir.System("into") + u".");
+  EXPECT_EQ(DescribeTree(Dir.Host("into")), DescribeTree(Dir.Host("by7z")));
+  EXPECT_EQ(DescribeTree(Dir.Host("Profile")), profile);
 }
 
 TEST_F(Jobs, TheBarScalesTotalsBeyondItsRange) {
@@ -341,4 +397,27 @@ TEST_F(Jobs, ABackupInsideTheProfileIsNeverRestoredOverItself) {
     Restore(name);
     ExpectProfileKept(before, "inside the profile");
   }
+}
+
+TEST_F(Jobs, TheRestorePageListsTheBackupsNewestFirstWithWhatCanBeToldOfThem) {
+  MakeSampleTree(Dir, "Profile");
+  Dir.MakeDirectory("backups");
+  PeerArchive("backups/Orvo-Profile-2026-12-05-060000.7z", "-mx=0");
+  PeerArchive("backups/Orvo-Profile-2026-12-01-060000.7z", "-psecret");
+  Dir.Write("backups/Orvo-Profile-2026-12-03-060000.7z", Dir.Read("backups/Orvo-Profile-2026-12-05-060000.7z").substr(0, 3000));
+  Dir.Write("backups/notes.7z", "not an archive at all");
+  RunCommand("touch -d '2026-11-20 10:00' '" + Dir.Host("backups/notes.7z") + "'");
+  RecordBackup(ToolDirectory(), {u"2026-12-05 06:00:00", true, false, Dir.System("backups/by-hand.7z"), u""});
+  ShowForm();
+  Form->PageControl1->setCurrentWidget(Form->TabSheet5);
+  std::vector<std::string> shown;
+  for (int row = 0; row < Form->BackupsList->count(); ++row) shown.push_back(Form->BackupsList->item(row)->text().toStdString());
+  const std::string plain = HumanSize(static_cast<double>(Dir.Read("backups/Orvo-Profile-2026-12-05-060000.7z").size()));
+  const std::string locked = HumanSize(static_cast<double>(Dir.Read("backups/Orvo-Profile-2026-12-01-060000.7z").size()));
+  EXPECT_EQ(shown, (std::vector<std::string>{"2026-12-05 06:00  " + plain, "2026-12-03 06:00  3.0 KB  (damaged)",
+                                             "2026-12-01 06:00  " + locked + "  (password)",
+                                             "2026-11-20 10:00  21 B  (not 7z)"}));
+  QTest::mouseClick(Form->BackupsList->viewport(), Qt::LeftButton, {},
+                    Form->BackupsList->visualItemRect(Form->BackupsList->item(0)).center());
+  EXPECT_EQ(Form->RestoreFileName->Text(), Dir.System("backups/Orvo-Profile-2026-12-05-060000.7z"));
 }

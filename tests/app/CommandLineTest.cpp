@@ -344,3 +344,16 @@ TEST_F(CommandLine, APasswordFromTheKeyringOrNoneWhenNoKeyringAnswers) {
   EXPECT_EQ(Run({"list", "--password-from-keyring", Dir.Host("backups/k.7z")}).Status, 0);
   EXPECT_EQ(RunCommand("grep -rl 'kept in the keyring' '" + Dir.Host("tool") + "' '" + Dir.Host("backups") + "'"), "");
 }
+
+TEST_F(CommandLine, RestoreIntoAFolderLeavesTheProfile) {
+  ASSERT_EQ(Run({"backup", "--with-caches", "--to", Dir.Host("backups/b.7z")}).Status, 0);
+  const auto profile = DescribeTree(Dir.Host("tool/Profile"));
+  Dir.MakeDirectory("into");
+  const TRun into = Run({"restore", "--into", Dir.Host("into"), Dir.Host("backups/b.7z")});
+  EXPECT_EQ(into.Status, 0) << into.Err;
+  EXPECT_EQ(DescribeTree(Dir.Host("into")), profile);
+  const TRun again = Run({"restore", Dir.Host("backups/b.7z"), "--into", Dir.Host("into")});
+  EXPECT_EQ(again.Status, 1);
+  EXPECT_NE(again.Err.find("is not empty"), std::string::npos) << again.Err;
+  EXPECT_EQ(DescribeTree(Dir.Host("tool/Profile")), profile);
+}
