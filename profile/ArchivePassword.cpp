@@ -10,31 +10,6 @@ const WideString WrongPassword = u"The password is wrong.";
 
 namespace {
 
-// What a listing with the component's password shows of the archive.
-struct TProbe {
-  bool Listed = false;
-  bool PasswordAsked = false;
-  std::optional<UInt32> FirstEncryptedFile;
-};
-
-TProbe Probe(TSevenZip& zip, const WideString& archiveName) {
-  TProbe probe;
-  TJobLog log(zip, archiveName);
-  const T7zListfileEvent saved = zip.OnListfile;
-  zip.OnListfile = [&probe](TSevenZip*, const WideString&, Int64 index, Int64 size, Int64, Int64, Int64,
-                            const WideString& method, double) {
-    if (!probe.FirstEncryptedFile && size > 0 && method.find(u"AES") != WideString::npos)
-      probe.FirstEncryptedFile = static_cast<UInt32>(index);
-  };
-  zip.SetSZFileName(archiveName);
-  probe.Listed = zip.List() >= 0;
-  zip.OnListfile = saved;
-  const auto& problems = log.Problems();
-  probe.PasswordAsked = std::any_of(problems.begin(), problems.end(),
-                                    [](const TReportedProblem& problem) { return problem.Code == CodeWrongPassword; });
-  return probe;
-}
-
 // Reads the one item through the engine's test; false when it does not come out sound.
 bool ItemReads(TSevenZip& zip, const WideString& archiveName, UInt32 index) {
   TJobLog log(zip, archiveName);
@@ -48,16 +23,36 @@ bool ItemReads(TSevenZip& zip, const WideString& archiveName, UInt32 index) {
 
 }  // namespace
 
+TArchiveProbe ProbeArchive(TSevenZip& zip, const WideString& archiveName) {
+  TArchiveProbe probe;
+  TJobLog log(zip, archiveName);
+  const T7zListfileEvent saved = zip.OnListfile;
+  zip.OnListfile = [&probe](TSevenZip*, const WideString&, Int64 index, Int64 size, Int64, Int64, Int64,
+                            const WideString& method, double) {
+    if (size <= 0) return;
+    if (probe.FirstMethod.empty()) probe.FirstMethod = method;
+    if (!probe.FirstEncryptedFile && method.find(u"AES") != WideString::npos)
+      probe.FirstEncryptedFile = static_cast<UInt32>(index);
+  };
+  zip.SetSZFileName(archiveName);
+  probe.Listed = zip.List() >= 0;
+  zip.OnListfile = saved;
+  const auto& problems = log.Problems();
+  probe.PasswordAsked = std::any_of(problems.begin(), problems.end(),
+                                    [](const TReportedProblem& problem) { return problem.Code == CodeWrongPassword; });
+  return probe;
+}
+
 bool NeedsPassword(TSevenZip& zip, const WideString& archiveName) {
   const WideString saved = zip.Password();
   zip.SetPassword(u"");
-  const TProbe probe = Probe(zip, archiveName);
+  const TArchiveProbe probe = ProbeArchive(zip, archiveName);
   zip.SetPassword(saved);
   return probe.PasswordAsked || probe.FirstEncryptedFile.has_value();
 }
 
 bool PasswordFits(TSevenZip& zip, const WideString& archiveName) {
-  const TProbe probe = Probe(zip, archiveName);
+  const TArchiveProbe probe = ProbeArchive(zip, archiveName);
   if (!probe.Listed) return false;
   return !probe.FirstEncryptedFile || ItemReads(zip, archiveName, *probe.FirstEncryptedFile);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "profile/JobLog.h"
 
@@ -14,6 +15,16 @@ using TPasswordQuestion = std::function<bool(const WideString& archiveName, bool
 constexpr int PasswordAnswers = 3;
 
 extern const WideString WrongPassword;
+
+// What a listing with the component's password shows of an archive.
+struct TArchiveProbe {
+  bool Listed = false;
+  bool PasswordAsked = false;
+  std::optional<UInt32> FirstEncryptedFile;
+  // How the first file with data is stored ("Copy", "LZMA2:24 7zAES:19").
+  WideString FirstMethod;
+};
+TArchiveProbe ProbeArchive(TSevenZip& zip, const WideString& archiveName);
 
 // Whether the archive's names are hidden or any item's data is encrypted.
 bool NeedsPassword(TSevenZip& zip, const WideString& archiveName);

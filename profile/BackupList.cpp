@@ -22,22 +22,14 @@ std::string DateOfName(const WideString& name) {
 
 bool BeginsAs7z(const WideString& path) { return FileBeginsWith(path, std::string("7z\xBC\xAF\x27\x1C", 6)); }
 
-// What the archive's listing tells of it.
+// What one listing without a password tells of the archive.
 void Describe(TSevenZip& zip, TListedBackup& backup) {
-  if (NeedsPassword(zip, backup.Path)) {
-    backup.State = TBackupState::NeedsPassword;
-    return;
-  }
-  const T7zListfileEvent saved = zip.OnListfile;
-  zip.OnListfile = [&backup](TSevenZip*, const WideString&, Int64, Int64 size, Int64, Int64, Int64,
-                             const WideString& method, double) {
-    if (backup.Method.empty() && size > 0) backup.Method = method;
-  };
-  zip.SetSZFileName(backup.Path);
-  const bool listed = zip.List() >= 0;
-  zip.OnListfile = saved;
-  backup.State = listed ? TBackupState::Readable : BeginsAs7z(backup.Path) ? TBackupState::Damaged
-                                                                           : TBackupState::NotAnArchive;
+  zip.SetPassword(u"");
+  const TArchiveProbe probe = ProbeArchive(zip, backup.Path);
+  backup.Method = probe.FirstMethod;
+  if (probe.PasswordAsked || probe.FirstEncryptedFile) backup.State = TBackupState::NeedsPassword;
+  else if (probe.Listed) backup.State = TBackupState::Readable;
+  else backup.State = BeginsAs7z(backup.Path) ? TBackupState::Damaged : TBackupState::NotAnArchive;
 }
 
 void AddArchivesOf(const WideString& folder, std::vector<TListedBackup>& backups) {
