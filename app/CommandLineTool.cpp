@@ -28,6 +28,7 @@
 #include "profile/ProfileLock.h"
 #include "profile/ProfileRestore.h"
 #include "profile/ProfileSwap.h"
+#include "profile/RestoreUndo.h"
 #include "sevenzip/DateTimeUtils.h"
 #include "sevenzip/PathUtils.h"
 
@@ -47,8 +48,11 @@ const char* const Usage =
     "                     --scheduled, as the schedule runs it, notifies the desktop\n"
     "                     of a failure\n"
     "  restore [PASSWORD] [--into FOLDER] ARCHIVE\n"
-    "                     replace the profile by the backup's; with --into, unpack\n"
-    "                     it into an empty FOLDER instead, the profile untouched\n"
+    "                     replace the profile by the backup's, keeping the profile\n"
+    "                     it replaced beside it; with --into, unpack it into an\n"
+    "                     empty FOLDER instead, the profile untouched\n"
+    "  undo-restore       put back the profile the last restore replaced, keeping\n"
+    "                     the one it replaces (so an undo can be undone too)\n"
     "  test [PASSWORD] ARCHIVE     read every item of the backup and check it\n"
     "  list [PASSWORD] ARCHIVE     list the backup's items on standard output\n"
     "\n"
@@ -90,6 +94,7 @@ const std::vector<TVerb> Verbs = {
     {"restore", 1, {{"--into", true}, PasswordFromStdin, PasswordFromKeyring}},
     {"test", 1, {PasswordFromStdin, PasswordFromKeyring}},
     {"list", 1, {PasswordFromStdin, PasswordFromKeyring}},
+    {"undo-restore", 0, {}},
 };
 
 struct TUsageError {
@@ -241,6 +246,7 @@ class TCommandLineTool {
   int RestoreInto(const WideString& archive, const TGivenPassword& given);
   int Test();
   int List();
+  int UndoRestore();
   // Takes the lock and settles an interrupted restore; why the job must not
   // go on, if it must not.
   std::optional<TRefusal> PrepareProfileJob();
@@ -272,6 +278,7 @@ int TCommandLineTool::Run() {
   if (verb == "backup") return Backup();
   if (verb == "restore") return Restore();
   if (verb == "test") return Test();
+  if (verb == "undo-restore") return UndoRestore();
   return List();
 }
 
@@ -404,6 +411,15 @@ int TCommandLineTool::Test() {
   zip.SetPassword(u"");
   FProgress->Finish();
   return result.Completed ? ExitDone : Failed(result.Warning);
+}
+
+int TCommandLineTool::UndoRestore() {
+  if (const auto refused = PrepareProfileJob()) return Refused(*refused);
+  if (const auto refused = RefuseWhileBrowserHolds()) return Refused(*refused);
+  const TJobResult result = UndoLastRestore(FProfileDirectory);
+  if (!result.Completed) return Failed(result.Warning);
+  SayError(UndoneText(FProfileDirectory));
+  return ExitDone;
 }
 
 int TCommandLineTool::Failed(const WideString& message) {

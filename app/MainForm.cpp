@@ -12,6 +12,7 @@
 #include "app/PasswordDialog.h"
 #include "app/QtStrings.h"
 #include "platform/FileApi.h"
+#include "platform/HostPath.h"
 #include "platform/UserInterface.h"
 #include "profile/ArchiveName.h"
 #include "profile/BackupList.h"
@@ -19,12 +20,14 @@
 #include "profile/BrowserCaches.h"
 #include "profile/BrowserSettings.h"
 #include "profile/DiskRoom.h"
+#include "profile/FolderSummary.h"
 #include "profile/HostServices.h"
 #include "profile/ProfileBackup.h"
 #include "profile/ProfileImport.h"
 #include "profile/ProfileLock.h"
 #include "profile/ProfileRestore.h"
 #include "profile/ProfileSwap.h"
+#include "profile/RestoreUndo.h"
 #include "sevenzip/PathUtils.h"
 
 namespace {
@@ -257,8 +260,8 @@ void TForm1::CreateBackupPage() {
 void TForm1::CreateRestorePage() {
   TabSheet5 = new QWidget;
   PageControl1->addTab(TabSheet5, "Restore");
-  GroupBox1 = Make<QGroupBox>(TabSheet5, 3, 24, 622, 177, "Restore");
-  GroupBox4 = Make<QGroupBox>(TabSheet5, 3, 207, 622, 90);
+  GroupBox1 = Make<QGroupBox>(TabSheet5, 3, 8, 622, 177, "Restore");
+  GroupBox4 = Make<QGroupBox>(TabSheet5, 3, 191, 622, 90);
   Label1 = MakeLabel(GroupBox1, "Restore from:", 16, 45, 67, 13);
   RestoreFileName = Make<TFileNameEdit>(GroupBox1, 96, 42, 297, 21, BackupFilter, u"");
   BitBtn2 = MakeJobButton(GroupBox1, "Start Restore", 16, 84, 377, 29);
@@ -267,6 +270,8 @@ void TForm1::CreateRestorePage() {
   QWidget::setTabOrder(RestoreFileName->Edit(), BitBtn2);
   Label5 = MakeLabel(GroupBox4, "Progress:", 16, 20, 46, 13);
   ProgressBar2 = MakeProgressBar(GroupBox4, 13, 47, 580, 17);
+  UndoPanel = new TUndoPanel(TabSheet5);
+  Place(UndoPanel, 3, 287, 622, 32);
 }
 
 void TForm1::CreateImportPage() {
@@ -292,8 +297,10 @@ void TForm1::WireHandlers() {
   wire(BitBtn1, &TForm1::BitBtn1Click);
   wire(BitBtn2, &TForm1::BitBtn2Click);
   wire(RestoreIntoButton, &TForm1::RestoreIntoButtonClick);
+  wire(UndoPanel->UndoButton, &TForm1::UndoButtonClick);
+  wire(UndoPanel->DeleteButton, &TForm1::DeleteKeptButtonClick);
   connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
-    if (PageControl1->currentWidget() == TabSheet5) RunGuarded([this] { ShowBackups(); });
+    if (PageControl1->currentWidget() == TabSheet5) RunGuarded([this] { ShowRestoreChoices(); });
   });
   connect(BackupsList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
     if (item->data(Qt::UserRole).isValid()) RestoreFileName->SetText(item->data(Qt::UserRole).toString());
@@ -373,7 +380,8 @@ std::function<bool()> TForm1::StopRequested() const {
 }
 
 void TForm1::SetProfileButtonsEnabled(bool enabled) {
-  for (QPushButton* button : {BitBtn1, BitBtn2, RestoreIntoButton, Button3, Button5, Button1, DefaultBrowserButton})
+  for (QPushButton* button : {BitBtn1, BitBtn2, RestoreIntoButton, UndoPanel->UndoButton, UndoPanel->DeleteButton,
+                              Button3, Button5, Button1, DefaultBrowserButton})
     button->setEnabled(enabled);
 }
 
@@ -431,7 +439,8 @@ void TForm1::BitBtn1Click() {
     return;
   }
   if (!BackUpWhileBrowserRuns()) return;
-  TBackupOptions options{.WithCaches = !LeaveOutCachesBox->isChecked(), .Password = PasswordPanel->Password()};
+  TBackupOptions options{
+      .WithCaches = !LeaveOutCachesBox->isChecked(), .Password = PasswordPanel->Password(), .OnStep = nullptr};
   const bool encrypted = !options.Password.empty();
   const TJobResult result = BackupProfile(*SevenZip1, ProfileDirectory(), archive.Name, StopRequested(), options);
   ForgetPassword(options.Password);
@@ -458,10 +467,39 @@ void TForm1::BitBtn2Click() {
   if (job.Refused()) return;
   const TJobResult result = RestoreProfile(*SevenZip2, ProfileDirectory(), archive.Name, StopRequested(), AskPassword());
   EndProgress(ProgressBar2, result.Completed);
+  UndoPanel->ShowKept(KeptProfile(ProfileDirectory()));
   ShowOutcome(result, u"Restore process is complete!");
 }
 
-void TForm1::ShowBackups() {
+void TForm1::UndoButtonClick() {
+  const auto kept = KeptProfile(ProfileDirectory());
+  if (!kept || BrowserHolds(ProfileDirectory())) return;
+  const WideString question = u"Put back the profile from before the restore of " + Utf8ToUtf16Lossy(kept->When) +
+                              u"?\r\nThe profile in use now is kept in its place, so this can be undone too.";
+  if (MessageBoxW(nullptr, question.c_str(), u"Warning", MB_YESNO | MB_ICONWARNING) != IDYES) return;
+  const TProfileJob job(this, UndoPanel->UndoButton, RestoreRunningQuestion, nullptr);
+  if (job.Refused()) return;
+  const TJobResult result = UndoLastRestore(ProfileDirectory());
+  UndoPanel->ShowKept(KeptProfile(ProfileDirectory()));
+  ShowOutcome(result, UndoneText(ProfileDirectory()));
+}
+
+void TForm1::DeleteKeptButtonClick() {
+  const auto kept = KeptProfile(ProfileDirectory());
+  if (!kept) return;
+  const WideString question = u"Delete the profile kept from before the restore of " + Utf8ToUtf16Lossy(kept->When) +
+                              u"?\r\n" + kept->Path + u" holds " + DescribeFolder(kept->Path) +
+                              u". The last restore cannot be undone then.";
+  if (MessageBoxW(nullptr, question.c_str(), u"Warning", MB_YESNO | MB_ICONWARNING) != IDYES) return;
+  const TProfileJob job(this, UndoPanel->DeleteButton, RestoreRunningQuestion, nullptr);
+  if (job.Refused()) return;
+  const TJobResult result = DeleteKeptProfile(ProfileDirectory());
+  UndoPanel->ShowKept(KeptProfile(ProfileDirectory()));
+  if (!result.Completed) ShowBox(result.Warning, u"Warning", MB_ICONWARNING);
+}
+
+void TForm1::ShowRestoreChoices() {
+  UndoPanel->ShowKept(KeptProfile(ProfileDirectory()));
   static const char* const Marks[] = {"", "  (password)", "  (damaged)", "  (not 7z)"};
   BackupsList->clear();
   for (const TListedBackup& backup : ListBackups(*SevenZip2, BackupFolders(FToolDirectory))) {

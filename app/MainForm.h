@@ -23,6 +23,7 @@
 #include "app/PasswordPanel.h"
 #include "profile/ArchivePassword.h"
 #include "app/SchedulePanel.h"
+#include "app/UndoPanel.h"
 #include "sevenzip/SevenZip.h"
 
 // A label that can be clicked.
@@ -82,6 +83,7 @@ class TForm1 : public QWidget {
   QPushButton* RestoreIntoButton;
   // The backups found in the backup folders, newest first; a click takes one.
   QListWidget* BackupsList;
+  TUndoPanel* UndoPanel;
   QLabel* Label5;
   QProgressBar* ProgressBar2;
   QPushButton* Button3;
@@ -133,7 +135,10 @@ class TForm1 : public QWidget {
   void BitBtn1Click();
   void BitBtn2Click();
   void RestoreIntoButtonClick();
-  void ShowBackups();
+  void UndoButtonClick();
+  void DeleteKeptButtonClick();
+  // The backups of the backup folders and the copy kept from the last restore.
+  void ShowRestoreChoices();
   // The password question of a restore: a dialog over the window.
   TPasswordQuestion AskPassword();
   void CheckBox1Click();

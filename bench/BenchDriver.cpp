@@ -4,10 +4,11 @@
 // time, the progress events and the time spent in the window's progress
 // handlers, when each step of the job began, and what the final box said.
 // "start" only shows the window, as a start of the tool does (it puts an
-// interrupted restore right), and reports its first box.
+// interrupted restore right), and reports its first box; "undo" presses
+// "Undo the last restore" and reports the last box.
 //   OrvoBench backup TOOLDIR ARCHIVE STRENGTH
 //   OrvoBench restore TOOLDIR ARCHIVE
-//   OrvoBench start TOOLDIR
+//   OrvoBench start|undo TOOLDIR
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
@@ -84,8 +85,8 @@ int main(int argc, char* argv[]) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication qt(argc, argv);
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (argc < (mode == "start" ? 3 : 4)) {
-    std::fputs("usage: OrvoBench backup|restore TOOLDIR ARCHIVE [STRENGTH] | start TOOLDIR\n", stderr);
+  if (argc < (mode == "start" || mode == "undo" ? 3 : 4)) {
+    std::fputs("usage: OrvoBench backup|restore TOOLDIR ARCHIVE [STRENGTH] | start|undo TOOLDIR\n", stderr);
     return 2;
   }
   TAnsweringInterface answers;
@@ -96,6 +97,12 @@ int main(int argc, char* argv[]) {
   QApplication::processEvents();
   if (mode == "start") {
     std::printf("{\"box\": \"%s\"}\n", Escaped(ToQString(answers.FirstText).toStdString()).c_str());
+    return 0;
+  }
+  if (mode == "undo") {
+    form.PageControl1->setCurrentWidget(form.TabSheet5);
+    QTest::mouseClick(form.UndoPanel->UndoButton, Qt::LeftButton);
+    std::printf("{\"box\": \"%s\"}\n", Escaped(ToQString(answers.LastText).toStdString()).c_str());
     return 0;
   }
   // An archive that asks for a password (a damaged one may seem to) is not given one.

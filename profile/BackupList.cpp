@@ -15,10 +15,7 @@
 namespace {
 
 // "Orvo-Profile-2026-12-10-060000.7z" as "2026-12-10 06:00:00".
-std::string DateOfName(const WideString& name) {
-  const std::string digits(name.begin() + 13, name.begin() + 30);
-  return digits.substr(0, 10) + " " + digits.substr(11, 2) + ":" + digits.substr(13, 2) + ":" + digits.substr(15, 2);
-}
+std::string DateOfName(const WideString& name) { return StampText(name.substr(13, 17)); }
 
 bool BeginsAs7z(const WideString& path) { return FileBeginsWith(path, std::string("7z\xBC\xAF\x27\x1C", 6)); }
 

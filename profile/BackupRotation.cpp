@@ -1,7 +1,6 @@
 #include "profile/BackupRotation.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/FileApi.h"
 #include "platform/FindApi.h"
@@ -12,31 +11,15 @@ namespace {
 
 const WideString Prefix = u"Orvo-Profile-";
 const WideString Extension = u".7z";
-// Where the digits of "YYYY-MM-DD-HHMMSS" stand; the others are dashes.
-constexpr std::size_t StampLength = 17;
-constexpr std::size_t DashesAt[] = {4, 7, 10};
-
-bool IsStamp(const WideString& stamp) {
-  if (stamp.size() != StampLength) return false;
-  for (std::size_t i = 0; i < stamp.size(); ++i) {
-    const bool dash = std::find(std::begin(DashesAt), std::end(DashesAt), i) != std::end(DashesAt);
-    if (dash ? stamp[i] != u'-' : (stamp[i] < u'0' || stamp[i] > u'9')) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
-WideString DatedArchiveName(const TLocalTime& time) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02u-%02u-%02ld%02ld%02ld", time.Year, time.Month, time.Day, time.Hour,
-                time.Minute, time.Second);
-  return Prefix + WideString(text, text + StampLength) + Extension;
-}
+WideString DatedArchiveName(const TLocalTime& time) { return Prefix + FileStamp(time) + Extension; }
 
 bool IsDatedArchiveName(const WideString& fileName) {
-  return fileName.size() == Prefix.size() + StampLength + Extension.size() && fileName.starts_with(Prefix) &&
-         fileName.ends_with(Extension) && IsStamp(fileName.substr(Prefix.size(), StampLength));
+  return fileName.starts_with(Prefix) && fileName.ends_with(Extension) &&
+         fileName.size() > Prefix.size() + Extension.size() &&
+         IsFileStamp(fileName.substr(Prefix.size(), fileName.size() - Prefix.size() - Extension.size()));
 }
 
 WideString FolderPrefix(const WideString& folder) {

@@ -1,5 +1,6 @@
 #include "profile/LocalTime.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -31,6 +32,35 @@ std::string TimeText(const TLocalTime& time) {
   std::snprintf(text, sizeof text, "%04d-%02u-%02u %02ld:%02ld:%02ld", time.Year, time.Month, time.Day, time.Hour,
                 time.Minute, time.Second);
   return text;
+}
+
+namespace {
+
+// Where the digits of "YYYY-MM-DD-HHMMSS" stand; the others are dashes.
+constexpr std::size_t StampLength = 17;
+constexpr std::size_t DashesAt[] = {4, 7, 10};
+
+}  // namespace
+
+WideString FileStamp(const TLocalTime& time) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u-%02ld%02ld%02ld", time.Year, time.Month, time.Day, time.Hour,
+                time.Minute, time.Second);
+  return WideString(text, text + StampLength);
+}
+
+bool IsFileStamp(const WideString& stamp) {
+  if (stamp.size() != StampLength) return false;
+  for (std::size_t i = 0; i < stamp.size(); ++i) {
+    const bool dash = std::find(std::begin(DashesAt), std::end(DashesAt), i) != std::end(DashesAt);
+    if (dash ? stamp[i] != u'-' : (stamp[i] < u'0' || stamp[i] > u'9')) return false;
+  }
+  return true;
+}
+
+std::string StampText(const WideString& stamp) {
+  const std::string digits(stamp.begin(), stamp.end());
+  return digits.substr(0, 10) + " " + digits.substr(11, 2) + ":" + digits.substr(13, 2) + ":" + digits.substr(15, 2);
 }
 
 TLocalTime LocalTimeNow() {

@@ -16,6 +16,11 @@ TLocalTime LocalTimeOf(const FILETIME& utc);
 TLocalTime CalendarOf(std::int64_t seconds);
 // "YYYY-MM-DD HH:MM:SS".
 std::string TimeText(const TLocalTime& time);
+// "YYYY-MM-DD-HHMMSS", the stamp of dated file names, and whether a name part is one.
+WideString FileStamp(const TLocalTime& time);
+bool IsFileStamp(const WideString& stamp);
+// "YYYY-MM-DD HH:MM:SS" of a stamp.
+std::string StampText(const WideString& stamp);
 // The current local time.
 TLocalTime LocalTimeNow();
 // 100-nanosecond ticks of a FILETIME.

@@ -2,9 +2,11 @@
 
 #include "platform/FileApi.h"
 #include "platform/FindApi.h"
+#include "platform/HostPath.h"
 #include "platform/LastError.h"
 #include "profile/ArchiveCheck.h"
 #include "profile/DiskRoom.h"
+#include "profile/FolderSummary.h"
 #include "profile/HostServices.h"
 #include "profile/ProfileSwap.h"
 #include "sevenzip/PathUtils.h"
@@ -64,15 +66,25 @@ WideString ExtractWhole(TSevenZip& zip, const WideString& archiveName, const Wid
   return problem;
 }
 
+// Where room could be had: the copy kept from the last restore, if any.
+WideString KeptCopyRoom(const WideString& profileDirectory) {
+  const auto kept = KeptProfile(profileDirectory);
+  if (!kept) return u"";
+  return u"\r\nThe profile kept from before the restore of " + Utf8ToUtf16Lossy(kept->When) + u" (" + kept->Path +
+         u") takes room too: " + DescribeFolder(kept->Path) + u". Deleting it on the Restore page makes room.";
+}
+
 // Asks for the password the archive needs and looks whether its items fit
-// beside or into the folder; why not, when they do not.
+// beside or into the folder; why not, when they do not (with the kept copy's
+// room when the folder is the profile's).
 TJobResult Prepare(TSevenZip& zip, const WideString& archiveName, const WideString& folder,
-                   const TPasswordQuestion& askPassword) {
+                   const TPasswordQuestion& askPassword, const WideString& profileDirectory = u"") {
   const TJobResult password = ObtainPassword(zip, archiveName, askPassword);
   if (!password.Completed) return password;
   std::vector<TArchiveItem> items;
   if (ListArchive(zip, archiveName, items).Completed)
-    if (const auto shortOfRoom = ShortOfRoomForRestore(items, folder)) return {false, *shortOfRoom};
+    if (const auto shortOfRoom = ShortOfRoomForRestore(items, folder))
+      return {false, *shortOfRoom + (profileDirectory.empty() ? u"" : KeptCopyRoom(profileDirectory))};
   return {true, u""};
 }
 
@@ -100,7 +112,8 @@ TJobResult RestoreWithPassword(TSevenZip& zip, const WideString& profileDirector
     return {false, u"The backup " + archiveName + u" lies inside the profile folder " + profileDirectory +
                        u", which the restore replaces as a whole. Move the backup out of that folder first.\r\nThe "
                        u"profile was left as it was."};
-  const TJobResult prepared = Prepare(zip, archiveName, WideExtractFilePath(profileDirectory), askPassword);
+  const TJobResult prepared =
+      Prepare(zip, archiveName, WideExtractFilePath(profileDirectory), askPassword, profileDirectory);
   if (!prepared.Completed) return prepared;
   return Unpack(zip, profileDirectory, archiveName, stopped);
 }

@@ -2,11 +2,18 @@
 // when it is complete, so that the old or the new profile is always whole on
 // disk. The swap: the complete staging directory is marked; the profile
 // becomes PROFILE.orvo-old (the file system flushed first); the staging tree
-// becomes the profile; the old one is deleted; the mark goes. Recovery after
-// a crash deletes a whole copy only when the mark proves the profile in place
-// to be the restored one; staging whose swap never began is the tool's own
-// work. (PROFILE.orvo-ready is where earlier versions put the restored tree.)
+// becomes the profile; the copy kept from an earlier swap is deleted and the
+// old profile takes its place as PROFILE.before-restore-YYYY-MM-DD-HHMMSS;
+// the mark goes. An undo is the same swap with the kept copy in the staging
+// tree's part, so the profile it replaces is kept in turn. Recovery after a
+// crash finishes a swap only when the mark proves the tree that moves in
+// whole, and deletes a whole copy only when it is the superseded kept one;
+// staging whose swap never began is the tool's own work. (PROFILE.orvo-ready
+// is where earlier versions put the restored tree.)
 #pragma once
+
+#include <optional>
+#include <string>
 
 #include "platform/WinTypes.h"
 
@@ -29,6 +36,17 @@ struct TRecovery {
 // Finishes or undoes an interrupted swap and removes an unfinished staging
 // directory. Jobs must not touch the profile while it is not settled.
 TRecovery RecoverInterruptedSwap(const WideString& profileDirectory);
-// Makes the complete staging directory the profile; false (with the old
-// profile in place and the staging directory as it was) when a rename fails.
+// Makes the complete staging directory the profile and keeps the one it
+// replaces; false (with the old profile in place and the staging directory
+// as it was) when a rename fails.
 bool SwapInStaging(const WideString& profileDirectory);
+
+// The profile the last swap replaced, kept beside the profile.
+struct TKeptProfile {
+  WideString Path;
+  std::string When;  // "YYYY-MM-DD HH:MM:SS", local time of the swap
+};
+std::optional<TKeptProfile> KeptProfile(const WideString& profileDirectory);
+// Swaps the kept copy back in, keeping the profile it replaces; false as for
+// the staging directory.
+bool SwapInKeptProfile(const WideString& profileDirectory);

@@ -69,7 +69,7 @@ std::vector<TListedEntry> ListArchive(const std::string& archive, const std::str
   return entries;
 }
 
-std::vector<std::string> DescribeTree(const std::string& root) {
+std::vector<std::string> DescribeTree(const std::string& root, bool exact) {
   std::vector<std::string> lines;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
     struct stat st {};
@@ -83,10 +83,22 @@ std::vector<std::string> DescribeTree(const std::string& root) {
       while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0)
         for (std::streamsize i = 0; i < in.gcount(); ++i)
           sum = (sum ^ static_cast<unsigned char>(block[static_cast<std::size_t>(i)])) * 1099511628211ULL;
-      line << " " << st.st_size << " " << std::hex << sum << std::dec << " " << st.st_mtim.tv_sec / 2;
+      line << " " << st.st_size << " " << std::hex << sum << std::dec;
+      if (!exact) line << " " << st.st_mtim.tv_sec / 2;
     }
+    if (exact) line << " " << st.st_mtim.tv_sec << "." << st.st_mtim.tv_nsec;
     lines.push_back(line.str());
   }
   std::sort(lines.begin(), lines.end());
   return lines;
+}
+
+std::vector<std::string> KeptCopies(const std::string& folder) {
+  std::vector<std::string> copies;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (const std::string name = entry.path().filename();
+        name.starts_with("Profile.before-restore-") && name.size() == std::string("Profile.before-restore-").size() + 17)
+      copies.push_back(entry.path());
+  std::sort(copies.begin(), copies.end());
+  return copies;
 }

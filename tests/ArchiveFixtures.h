@@ -25,5 +25,10 @@ struct TListedEntry {
 std::vector<TListedEntry> ListArchive(const std::string& archive, const std::string& switches = "");
 
 // One line per entry of a host tree: path, kind, mode, size, content
-// checksum and modification time in two-second steps; sorted.
-std::vector<std::string> DescribeTree(const std::string& root);
+// checksum and modification time in two-second steps; sorted. Exact: every
+// entry's time to the nanosecond, folders' too.
+std::vector<std::string> DescribeTree(const std::string& root, bool exact = false);
+
+// The copies a restore kept of the profile it replaced: the host paths of
+// the folders Profile.before-restore-YYYY-MM-DD-HHMMSS in folder, sorted.
+std::vector<std::string> KeptCopies(const std::string& folder);

@@ -357,3 +357,20 @@ TEST_F(CommandLine, RestoreIntoAFolderLeavesTheProfile) {
   EXPECT_NE(again.Err.find("is not empty"), std::string::npos) << again.Err;
   EXPECT_EQ(DescribeTree(Dir.Host("tool/Profile")), profile);
 }
+
+TEST_F(CommandLine, UndoRestorePutsBackTheProfileTheRestoreReplaced) {
+  const auto before = DescribeTree(Dir.Host("tool/Profile"), true);
+  const TRun none = Run({"undo-restore"});
+  EXPECT_EQ(none.Status, 1);
+  EXPECT_EQ(none.Err, "OrvoTool: No profile is kept from before a restore. Nothing was changed.\n");
+  Dir.MakeDirectory("other");
+  Dir.Write("other/Local State", "{}");
+  RunCommand("cd '" + Dir.Host("other") + "' && 7z a '" + Dir.Host("other.7z") + "' .");
+  ASSERT_EQ(Run({"restore", Dir.Host("other.7z")}).Status, 0);
+  EXPECT_EQ(Dir.Read("tool/Profile/Local State"), "{}");
+  const TRun undo = Run({"undo-restore"});
+  EXPECT_EQ(undo.Status, 0) << undo.Err;
+  EXPECT_NE(undo.Err.find("is back. The one it replaced is kept as "), std::string::npos) << undo.Err;
+  EXPECT_EQ(DescribeTree(Dir.Host("tool/Profile"), true), before);
+  EXPECT_EQ(Run({"undo-restore", "x"}).Status, 2);
+}

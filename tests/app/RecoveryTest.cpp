@@ -15,6 +15,7 @@ const std::string Staging = "Profile.orvo-restore";
 const std::string Ready = "Profile.orvo-ready";
 const std::string Old = "Profile.orvo-old";
 const std::string Mark = "/.orvo-restore-complete";
+const std::string Kept = "Profile.before-restore-2026-01-01-000000";
 
 class Recovery : public FormFixture {
  protected:
@@ -51,6 +52,12 @@ class Recovery : public FormFixture {
     EXPECT_TRUE(Holds("Profile", tree));
     EXPECT_FALSE(Dir.Exists("Profile" + Mark));
     for (const std::string& name : {Staging, Ready, Old}) EXPECT_FALSE(Dir.Exists(name)) << name;
+  }
+  // The one copy kept beside the profile holds the tree, unmarked.
+  void ExpectKeptCopy(const std::vector<std::string>& tree) {
+    const auto kept = KeptCopies(Dir.Host(""));
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(DescribeTree(kept[0]), tree);
   }
   // The box names every folder kept, and a backup is refused until the user chose.
   void ExpectKeptAndNamed(const std::vector<std::string>& kept) {
@@ -124,12 +131,52 @@ TEST_F(Recovery, AnEarlierVersionsSwapIsFinishedAsFarAsItCanBeProven) {
   EXPECT_TRUE(Holds(Old, OldTree));
 }
 
-TEST_F(Recovery, AMarkedProfileProvesTheOldOneRedundant) {
+// The old profile becomes the kept copy, in place of an earlier one.
+TEST_F(Recovery, AMarkedProfileFinishesTheSwapAndKeepsTheOldOne) {
   Place("new", "Profile", true);
   Place("old", Old);
-  fs::remove_all(Dir.Host(Old + "/Default/Cache"));
+  Place("new", Kept);
   ShowForm();
   ExpectSettledWith(NewTree);
+  ExpectKeptCopy(OldTree);
+}
+
+TEST_F(Recovery, AnUndoKilledBetweenItsRenamesIsFinished) {
+  Place("new", Old);
+  Place("old", Kept, true);
+  ShowForm();
+  ExpectSettledWith(OldTree);
+  ExpectKeptCopy(NewTree);
+}
+
+TEST_F(Recovery, AnUndoWhoseRenamesNeverBeganChangesNothing) {
+  Place("new", "Profile");
+  Place("old", Kept, true);
+  ShowForm();
+  ExpectSettledWith(NewTree);
+  ExpectKeptCopy(OldTree);
+  EXPECT_FALSE(Dir.Exists(Kept + Mark));
+}
+
+TEST_F(Recovery, AProfileABrowserRecreatedDuringAnUndoIsNoProof) {
+  Place("new", Old);
+  Place("old", Kept, true);
+  BrowserRecreatesProfile();
+  ShowForm();
+  ExpectKeptAndNamed({Old, Kept, "Profile"});
+  EXPECT_TRUE(Holds(Old, NewTree));
+  EXPECT_TRUE(Holds(Kept, OldTree));
+}
+
+// Only a name whose whole stamp is a date counts as a kept copy.
+TEST_F(Recovery, FoldersOfLikeNamesAreNotTakenForTheKeptCopy) {
+  Place("new", "Profile", true);
+  Place("old", Old);
+  Place("new", "Profile.before-restore-mine", true);
+  ShowForm();
+  ExpectSettledWith(NewTree);
+  EXPECT_TRUE(Dir.Exists("Profile.before-restore-mine" + Mark));
+  ExpectKeptCopy(OldTree);
 }
 
 TEST_F(Recovery, WithoutTheMarkAnOldCopyBesideTheProfileIsKept) {
@@ -158,4 +205,5 @@ TEST_F(Recovery, ARestoreDoneThroughTheWindowLeavesNoMarkBehind) {
   EXPECT_EQ(LastBoxText(), "Restore process is complete!");
   UI.Boxes.clear();
   ExpectSettledWith(NewTree);
+  ExpectKeptCopy(OldTree);
 }

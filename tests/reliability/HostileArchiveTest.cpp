@@ -100,6 +100,8 @@ std::vector<THostileCase> Cases(const TTempDir& dir) {
        {"..\\Profile.orvo-old\\x"}},
       {"the restore's own folder", {{u"..\\Profile.orvo-restore\\x", "x", File}, safe},
        {"..\\Profile.orvo-restore\\x"}},
+      {"the kept copy's folder", {{u"..\\Profile.before-restore-2026-01-01-000000\\x", "x", File}, safe},
+       {"..\\Profile.before-restore-2026-01-01-000000\\x"}},
       {"the restore's mark of a finished tree", {{u".orvo-restore-complete", "x", File}, safe}, {".orvo-restore-complete"}},
       {"the restore's folder names inside", {{u"Profile.orvo-old\\x", "x", File}, {u"Profile.orvo-restore", "", Folder}, safe},
        {}},
@@ -135,7 +137,8 @@ class HostileArchives : public ::testing::Test {
   std::vector<std::string> Surroundings() {
     auto lines = DescribeTree(Dir.Host());
     std::erase_if(lines, [](const std::string& line) {
-      return line.starts_with(Tool + "/Profile/") || line.starts_with(Tool + "/Profile ") || line.starts_with("x.7z ");
+      return line.starts_with(Tool + "/Profile/") || line.starts_with(Tool + "/Profile ") ||
+             line.starts_with(Tool + "/Profile.before-restore-") || line.starts_with("x.7z ");
     });
     for (const auto& entry : fs::recursive_directory_iterator(Dir.Host()))
       if (entry.is_symlink()) lines.push_back(entry.path().string() + " -> " + fs::read_symlink(entry.path()).string());
@@ -159,9 +162,16 @@ class HostileArchives : public ::testing::Test {
       EXPECT_EQ(st.st_mode & 07000, 0u) << title << ": " << entry.path();
     }
   }
+  // The profile the restore replaced is kept beside it, whole.
+  void ExpectPristineKept(const std::string& title) {
+    const auto kept = KeptCopies(Dir.Host(Tool));
+    ASSERT_EQ(kept.size(), 1u) << title;
+    EXPECT_EQ(DescribeTree(kept[0]), DescribeTree(Dir.Host("a/pristine"))) << title;
+  }
   void PutBackProfile() {
-    RunCommand("chmod -R u+rwx '" + Dir.Host(Tool + "/Profile") + "'; rm -rf '" + Dir.Host(Tool + "/Profile") +
-               "'; cp -a '" + Dir.Host("a/pristine") + "' '" + Dir.Host(Tool + "/Profile") + "'");
+    RunCommand("chmod -R u+rwx '" + Dir.Host(Tool + "/Profile") + "'; rm -rf '" + Dir.Host(Tool + "/Profile") + "' '" +
+               Dir.Host(Tool) + "'/Profile.before-restore-*; cp -a '" + Dir.Host("a/pristine") + "' '" +
+               Dir.Host(Tool + "/Profile") + "'");
   }
 
   TTempDir Dir;
@@ -191,8 +201,10 @@ TEST_F(HostileArchives, NothingOutsideTheProfileChangesAndEveryItemLeftOutIsName
     if (complete) {
       EXPECT_EQ(Dir.Read(Tool + "/Profile/safe.txt"), "safe") << hostile.Title;
       ExpectTame(hostile.Title);
+      ExpectPristineKept(hostile.Title);
       PutBackProfile();
     } else {
+      EXPECT_TRUE(KeptCopies(Dir.Host(Tool)).empty()) << hostile.Title;
       const bool kept = DescribeTree(Dir.Host(Tool + "/Profile")) == pristine;
       Figures().Lost += !kept;
       EXPECT_TRUE(kept) << hostile.Title;

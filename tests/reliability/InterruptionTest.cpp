@@ -1,8 +1,9 @@
-// A restore and a backup over an existing archive, killed just before their
-// N-th file-changing call at every point of a spread through the job and
-// around each step of the swap: the profile is always the old tree or the
-// new one, the old archive intact or the new one whole; a second kill during
-// the recovery changes nothing, and the next start puts everything right.
+// A restore, an undo of one and a backup over an existing archive, killed
+// just before their N-th file-changing call at every point of a spread
+// through the job and around each step of the swap: the profile is always
+// the old tree or the new one, the one it replaced kept whole beside it, the
+// old archive intact or the new one whole; a second kill during the recovery
+// changes nothing, and the next start puts everything right.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -44,7 +45,15 @@ std::vector<long> StepsTouching(const std::vector<std::string>& calls, const std
   return steps;
 }
 
+// The calls of a swap: the renames and deletions of the profile's copies and the mark.
+std::vector<long> SwapSteps(const std::vector<std::string>& calls) {
+  return StepsTouching(calls, {"rename", "unlink", "open", "syncfs"},
+                       {"Profile.orvo-old", ".orvo-restore-complete", "/Profile ", "Profile.before-restore-"});
+}
+
 long Spread() { return std::getenv("RELIABILITY_LONG") ? 400 : 50; }
+
+const std::string KeptPrefix = "Profile.before-restore-";
 
 class Interruption : public ::testing::Test {
  protected:
@@ -73,9 +82,50 @@ class Interruption : public ::testing::Test {
     std::erase_if(lines, [](const std::string& line) { return line.starts_with(".orvo-restore-complete"); });
     return lines == OldTree ? "old" : lines == NewTree ? "new" : "";
   }
+  // Which tree the one kept copy beside the profile holds; "" for none,
+  // "several" for more than one.
+  std::string KeptTree(const std::string& tool) {
+    const auto kept = KeptCopies(tool);
+    return kept.empty() ? "" : kept.size() > 1 ? "several" : Which(kept[0]);
+  }
+  // Kills the job at the point, then puts it right by a start, itself killed
+  // twice on a copy; both end with the profile one whole tree and nothing
+  // lost: the profile as it was and the kept copy as it was, or the job's
+  // profile and the one it replaced kept.
+  void KillAndSettle(const std::vector<std::string>& job, long point, const std::string& profileBefore,
+                     const std::string& keptBefore) {
+    const std::string& tool = job[1];
+    const TToolRun killed = RunTool(job, point);
+    CountRun(killed);
+    EXPECT_TRUE(killed.Killed) << point << " " << killed.Box;
+    const std::string after = Which(tool + "/Profile");
+    Figures().Mixed += after.empty();
+    EXPECT_TRUE(after == "old" || after == "new" || after == "missing") << point;
+    const std::string twice = tool + "-twice";
+    CopyTree(tool, twice);
+    for (long second = 1; second <= 2; ++second) CountRun(RunTool({"start", twice}, second));
+    for (const std::string& started : {tool, twice}) {
+      const TToolRun start = RunTool({"start", started});
+      CountRun(start);
+      EXPECT_EQ(start.Box, "") << point;
+      const std::string settled = Which(started + "/Profile"), kept = KeptTree(started);
+      const std::string keptExpected = settled == profileBefore ? keptBefore : profileBefore;
+      Figures().Mixed += settled != "old" && settled != "new";
+      Figures().Lost += settled == "missing" || kept != keptExpected;
+      EXPECT_TRUE(settled == "old" || settled == "new") << point << " " << settled;
+      EXPECT_EQ(kept, keptExpected) << point << " " << settled;
+      EXPECT_FALSE(Leftovers(started)) << point;
+    }
+    EXPECT_EQ(Which(twice + "/Profile"), Which(tool + "/Profile")) << point;
+    fs::remove_all(tool);
+    fs::remove_all(twice);
+  }
   bool Leftovers(const std::string& tool) {
+    const auto kept = KeptCopies(tool);
     return fs::exists(tool + "/Profile.orvo-restore") || fs::exists(tool + "/Profile.orvo-old") ||
-           fs::exists(tool + "/Profile.orvo-ready") || fs::exists(tool + "/Profile/.orvo-restore-complete");
+           fs::exists(tool + "/Profile.orvo-ready") || fs::exists(tool + "/Profile/.orvo-restore-complete") ||
+           std::any_of(kept.begin(), kept.end(),
+                       [](const std::string& copy) { return fs::exists(copy + "/.orvo-restore-complete"); });
   }
 
   TTempDir Dir;
@@ -90,37 +140,32 @@ TEST_F(Interruption, ARestoreKilledAnywhereLeavesTheOldProfileOrTheNew) {
   const TToolRun whole = RunTool({"restore", dry, Dir.Host("new.7z")}, 0, Dir.Host("dry.log"));
   ASSERT_EQ(whole.Box, "Info: Restore process is complete!");
   ASSERT_EQ(Which(dry + "/Profile"), "new");
+  ASSERT_EQ(KeptTree(dry), "old");
   const auto calls = LoggedCalls(Dir.Host("dry.log"));
-  const auto steps = StepsTouching(calls, {"rename", "unlink", "open", "syncfs"},
-                                   {"Profile.orvo-old", ".orvo-restore-complete", "/Profile "});
+  const auto steps = SwapSteps(calls);
   ASSERT_GE(steps.size(), 3u);
   const auto points = KillPoints(static_cast<long>(calls.size()), steps, Spread());
   ASSERT_GE(points.size(), 50u);
   for (const long point : points) {
     const std::string tool = Layout("case" + std::to_string(point), "old");
-    const TToolRun killed = RunTool({"restore", tool, Dir.Host("new.7z")}, point);
-    CountRun(killed);
-    EXPECT_TRUE(killed.Killed) << point << " " << killed.Box;
-    const std::string after = Which(tool + "/Profile");
-    Figures().Mixed += after.empty();
-    EXPECT_TRUE(after == "old" || after == "new" || after == "missing") << point;
-    // A second kill, during the recovery, changes nothing of its outcome.
-    const std::string twice = Dir.Host("twice" + std::to_string(point));
-    CopyTree(tool, twice);
-    for (long second = 1; second <= 2; ++second) CountRun(RunTool({"start", twice}, second));
-    for (const std::string& started : {tool, twice}) {
-      const TToolRun start = RunTool({"start", started});
-      CountRun(start);
-      EXPECT_EQ(start.Box, "") << point;
-      const std::string settled = Which(started + "/Profile");
-      Figures().Mixed += settled != "old" && settled != "new";
-      Figures().Lost += settled == "missing";
-      EXPECT_TRUE(settled == "old" || settled == "new") << point << " " << settled;
-      EXPECT_FALSE(Leftovers(started)) << point;
-    }
-    EXPECT_EQ(Which(twice + "/Profile"), Which(tool + "/Profile")) << point;
-    fs::remove_all(tool);
-    fs::remove_all(twice);
+    KillAndSettle({"restore", tool, Dir.Host("new.7z")}, point, "old", "");
+  }
+}
+
+TEST_F(Interruption, AnUndoKilledAnywhereKeepsBothProfilesWhole) {
+  const std::string dry = Layout("dry", "new");
+  CopyTree(Dir.Host("old"), dry + "/" + KeptPrefix + "2026-01-01-000000");
+  const TToolRun whole = RunTool({"undo", dry}, 0, Dir.Host("dry.log"));
+  ASSERT_EQ(whole.Box.find("Info: The profile from before the last restore is back."), 0u) << whole.Box;
+  ASSERT_EQ(Which(dry + "/Profile"), "old");
+  ASSERT_EQ(KeptTree(dry), "new");
+  const auto calls = LoggedCalls(Dir.Host("dry.log"));
+  const auto steps = SwapSteps(calls);
+  ASSERT_GE(steps.size(), 4u);
+  for (const long point : KillPoints(static_cast<long>(calls.size()), steps, Spread())) {
+    const std::string tool = Layout("case" + std::to_string(point), "new");
+    CopyTree(Dir.Host("old"), tool + "/" + KeptPrefix + "2026-01-01-000000");
+    KillAndSettle({"undo", tool}, point, "new", "old");
   }
 }
 
