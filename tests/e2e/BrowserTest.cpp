@@ -229,6 +229,11 @@ TEST_F(Browser, ARealProfileComesBackWholeAndChromiumOpensIt) {
   EXPECT_EQ(VisitedUrls("Profile"), visited);
   EXPECT_EQ(QueryDatabase(Dir.Host("Profile/Default/Cookies"), "select name from cookies order by name;"),
             "one\ntwo\n");
+  // The restore taken back: the profile that had visited three is in place again and Chromium opens it.
+  Press(Form->UndoPanel->UndoButton, IDYES);
+  ASSERT_EQ(LastBoxText().find("The profile from before the last restore is back."), 0u) << LastBoxText();
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("four")));
+  EXPECT_NE(VisitedUrls("Profile").find(Pages.Url("three")), std::string::npos);
 }
 
 TEST_F(Browser, ActivateSyncStartsThePortableBrowserOnThePortableProfile) {
