@@ -16,6 +16,8 @@
 #include "app/ConsoleInterface.h"
 #include "app/ConsoleProgress.h"
 #include "platform/Exceptions.h"
+#include "platform/FileApi.h"
+#include "platform/FindApi.h"
 #include "platform/HostPath.h"
 #include "profile/ArchiveCheck.h"
 #include "profile/BackupLog.h"
@@ -28,6 +30,7 @@
 #include "profile/ProfileLock.h"
 #include "profile/ProfileRestore.h"
 #include "profile/ProfileSwap.h"
+#include "profile/RemoteBackups.h"
 #include "profile/RestoreUndo.h"
 #include "sevenzip/DateTimeUtils.h"
 #include "sevenzip/PathUtils.h"
@@ -39,14 +42,17 @@ const char* const Usage =
     "Backs up and restores the browser profile of a portable Orvo folder.\n"
     "\n"
     "Commands:\n"
-    "  backup [--to FOLDER|FILE] [--keep N] [--strength SAVE|FAST|NORMAL|MAXIMUM]\n"
+    "  backup [--to FOLDER|FILE|REMOTE:PATH] [--keep N] [--keep-local]\n"
+    "         [--strength SAVE|FAST|NORMAL|MAXIMUM]\n"
     "         [--even-if-running] [--with-caches] [--scheduled] [PASSWORD]\n"
     "                     back the profile up; into a FOLDER as Orvo-Profile-DATE.7z\n"
     "                     (default: the current folder), keeping the newest N there;\n"
     "                     the backup is read back and checked before it is kept;\n"
     "                     the browser's caches are left out unless --with-caches;\n"
     "                     --scheduled, as the schedule runs it, notifies the desktop\n"
-    "                     of a failure\n"
+    "                     of a failure; to an rclone REMOTE:PATH the backup is\n"
+    "                     uploaded and checked there, its local copy removed\n"
+    "                     unless --keep-local\n"
     "  restore [PASSWORD] [--into FOLDER] ARCHIVE\n"
     "                     replace the profile by the backup's, keeping the profile\n"
     "                     it replaced beside it; with --into, unpack it into an\n"
@@ -55,6 +61,8 @@ const char* const Usage =
     "                     the one it replaces (so an undo can be undone too)\n"
     "  test [PASSWORD] ARCHIVE     read every item of the backup and check it\n"
     "  list [PASSWORD] ARCHIVE     list the backup's items on standard output\n"
+    "  list-backups FOLDER|REMOTE:PATH  list the dated backups there\n"
+    "ARCHIVE may be an rclone REMOTE:PATH/NAME.7z: it is downloaded first.\n"
     "\n"
     "PASSWORD, to encrypt a backup (AES-256, names too) or to read one:\n"
     "  --password-stdin        the first line of standard input\n"
@@ -90,11 +98,12 @@ const std::vector<TVerb> Verbs = {
     {"backup",
      0,
      {{"--to", true}, {"--keep", true}, {"--strength", true}, {"--even-if-running", false}, {"--with-caches", false},
-      {"--scheduled", false}, PasswordFromStdin, PasswordFromKeyring}},
+      {"--keep-local", false}, {"--scheduled", false}, PasswordFromStdin, PasswordFromKeyring}},
     {"restore", 1, {{"--into", true}, PasswordFromStdin, PasswordFromKeyring}},
     {"test", 1, {PasswordFromStdin, PasswordFromKeyring}},
     {"list", 1, {PasswordFromStdin, PasswordFromKeyring}},
     {"undo-restore", 0, {}},
+    {"list-backups", 1, {}},
 };
 
 struct TUsageError {
@@ -234,6 +243,14 @@ void StopJob(int) {
   if (StoppableComponent) StoppableComponent->Cancel();
 }
 
+Int64 FileSize(const WideString& path) {
+  WIN32_FIND_DATAW data;
+  const HANDLE search = FindFirstFileW(path.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return -1;
+  FindClose(search);
+  return (static_cast<Int64>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 class TCommandLineTool {
  public:
   explicit TCommandLineTool(TRequest request);
@@ -242,11 +259,19 @@ class TCommandLineTool {
  private:
   int Backup();
   int Restore();
-  // Unpacks into a folder of the user's; the profile is not touched.
-  int RestoreInto(const WideString& archive, const TGivenPassword& given);
   int Test();
   int List();
   int UndoRestore();
+  int ListBackups();
+  // A backup to a remote: written here, then uploaded.
+  int BackupToRemote(const WideString& remote, TCompressStrength strength, std::size_t keep);
+  // Writes and verifies the backup; the exit code when it failed.
+  std::optional<int> WriteBackup(const WideString& archive, TCompressStrength strength, bool& encrypted);
+  int BackupDone(const WideString& archive, const WideString& how, const WideString& rotated);
+  // The archive operand as a local file: a remote one downloaded first.
+  std::optional<WideString> LocalArchive(WideString& problem);
+  // Shows rclone's transfers as a step of the job's progress.
+  TTransferProgress TransferProgress(const std::string& step);
   // Takes the lock and settles an interrupted restore; why the job must not
   // go on, if it must not.
   std::optional<TRefusal> PrepareProfileJob();
@@ -279,6 +304,7 @@ int TCommandLineTool::Run() {
   if (verb == "restore") return Restore();
   if (verb == "test") return Test();
   if (verb == "undo-restore") return UndoRestore();
+  if (verb == "list-backups") return ListBackups();
   return List();
 }
 
@@ -342,10 +368,49 @@ std::size_t KeepOption(const TRequest& request) {
 int TCommandLineTool::Backup() {
   const TCompressStrength strength = StrengthOption(FRequest);
   const std::size_t keep = KeepOption(FRequest);
-  const WideString target = AbsoluteSystemPath(FRequest.Has("--to") ? FRequest.Options.at("--to") : ".");
+  const std::string to = FRequest.Has("--to") ? FRequest.Options.at("--to") : ".";
+  const WideString remote = Utf8ToUtf16Lossy(to);
+  if (IsRemoteLocation(remote)) {
+    if (!RcloneInstalled()) return BackupFailed(remote, RcloneMissing, ExitFailed);
+    return BackupToRemote(remote, strength, keep);
+  }
+  const WideString target = AbsoluteSystemPath(to);
   const bool intoFolder = WideDirectoryExists(target);
-  if (keep > 0 && !intoFolder) throw TUsageError{"--keep needs --to to name an existing folder"};
+  if (keep > 0 && !intoFolder) throw TUsageError{"--keep needs --to to name an existing folder or a remote"};
   const WideString archive = intoFolder ? FolderPrefix(target) + DatedArchiveName(LocalTimeNow()) : target;
+  bool encrypted = false;
+  if (const auto failed = WriteBackup(archive, strength, encrypted)) return *failed;
+  WideString rotated;
+  if (keep > 0) {
+    const TRotation rotation = RotateBackups(target, keep, WideExtractFileName(archive));
+    if (!rotation.Failed.empty()) rotated = u"These older backups could not be deleted:" + ListOfFiles(rotation.Failed);
+  }
+  return BackupDone(archive, encrypted ? u"verified, encrypted" : u"verified", rotated);
+}
+
+int TCommandLineTool::BackupToRemote(const WideString& remote, TCompressStrength strength, std::size_t keep) {
+  const WideString archive = RemoteWorkFolder(FToolDirectory) + u"\\" + DatedArchiveName(LocalTimeNow());
+  const WideString uploaded = RemoteFolderPrefix(remote) + WideExtractFileName(archive);
+  if (const TJobResult reached = ReachRemoteFolder(FToolDirectory, remote); !reached.Completed)
+    return BackupFailed(uploaded, reached.Warning, ExitFailed);
+  bool encrypted = false;
+  if (const auto failed = WriteBackup(archive, strength, encrypted)) return *failed;
+  const TJobResult upload =
+      UploadBackup(FToolDirectory, archive, remote, [] { return StopAsked != 0; }, TransferProgress("Uploading"));
+  FProgress->Finish();
+  if (!upload.Completed)
+    return BackupFailed(uploaded, upload.Warning + u"\r\nThe backup is kept here: " + archive, ExitFailed);
+  if (!FRequest.Has("--keep-local")) DeleteFileW(archive.c_str());
+  WideString rotated;
+  if (keep > 0) {
+    const TRotation rotation = RotateRemoteBackups(FToolDirectory, remote, keep, WideExtractFileName(archive));
+    if (!rotation.Failed.empty()) rotated = u"These older backups could not be deleted:" + ListOfFiles(rotation.Failed);
+  }
+  return BackupDone(uploaded, encrypted ? u"verified, encrypted, uploaded" : u"verified, uploaded", rotated);
+}
+
+std::optional<int> TCommandLineTool::WriteBackup(const WideString& archive, TCompressStrength strength,
+                                                 bool& encrypted) {
   if (!WideDirectoryExists(WideExtractFilePath(archive)))
     return BackupFailed(archive, u"The folder " + WideExtractFilePath(archive) + u" does not exist. Nothing was written.",
                         ExitFailed);
@@ -368,37 +433,77 @@ int TCommandLineTool::Backup() {
   ForgetPassword(options.Password);
   FProgress->Finish();
   if (!result.Completed || !result.Warning.empty()) return BackupFailed(archive, result.Warning, ExitFailed);
-  WideString rotated;
-  if (keep > 0) {
-    const TRotation rotation = RotateBackups(target, keep, WideExtractFileName(archive));
-    if (!rotation.Failed.empty()) rotated = u"These older backups could not be deleted:" + ListOfFiles(rotation.Failed);
-  }
-  SayError((given->Password ? u"Backup complete (verified, encrypted): " : u"Backup complete (verified): ") + archive);
+  encrypted = given->Password.has_value();
+  return std::nullopt;
+}
+
+int TCommandLineTool::BackupDone(const WideString& archive, const WideString& how, const WideString& rotated) {
+  SayError(u"Backup complete (" + how + u"): " + archive);
   if (!rotated.empty()) SayError(rotated);
   RecordBackup(FToolDirectory, {RecordTimeNow(), true, FRequest.Has("--scheduled"), archive, rotated});
   return ExitDone;
 }
 
+TTransferProgress TCommandLineTool::TransferProgress(const std::string& step) {
+  FProgress->NameStep(step);
+  return [this, total = Int64(-1)](Int64 done, Int64 all) mutable {
+    if (all != total) FProgress->Start(total = all);
+    FProgress->Show(done);
+  };
+}
+
 int TCommandLineTool::Restore() {
-  const WideString archive = ArchiveOperand();
   const auto given = GivenPassword(FRequest, FToolDirectory);
   if (!given->Problem.empty()) return Failed(given->Problem + u" Nothing was changed.");
-  if (FRequest.Has("--into")) return RestoreInto(archive, *given);
-  if (const auto refused = PrepareProfileJob()) return Refused(*refused);
-  if (const auto refused = RefuseWhileBrowserHolds()) return Refused(*refused);
+  if (!FRequest.Has("--into")) {
+    if (const auto refused = PrepareProfileJob()) return Refused(*refused);
+    if (const auto refused = RefuseWhileBrowserHolds()) return Refused(*refused);
+  }
   TSevenZip& zip = Component("Restoring");
+  WideString problem;
+  const auto archive = LocalArchive(problem);
+  if (!archive) return Failed(problem + u"\r\nNothing was changed.");
+  FProgress->NameStep("Restoring");
+  const auto stopped = [] { return StopAsked != 0; };
   const TJobResult result =
-      RestoreProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; }, AnswerWith(*given));
+      FRequest.Has("--into")
+          ? RestoreIntoFolder(zip, *archive, AbsoluteSystemPath(FRequest.Options.at("--into")), stopped, AnswerWith(*given))
+          : RestoreProfile(zip, FProfileDirectory, *archive, stopped, AnswerWith(*given));
   FProgress->Finish();
+  if (*archive != ArchiveOperand()) DeleteFileW(archive->c_str());
   return result.Completed ? ExitDone : Failed(result.Warning);
 }
 
-int TCommandLineTool::RestoreInto(const WideString& archive, const TGivenPassword& given) {
-  TSevenZip& zip = Component("Restoring");
-  const TJobResult result = RestoreIntoFolder(zip, archive, AbsoluteSystemPath(FRequest.Options.at("--into")),
-                                              [] { return StopAsked != 0; }, AnswerWith(given));
-  FProgress->Finish();
-  return result.Completed ? ExitDone : Failed(result.Warning);
+std::optional<WideString> TCommandLineTool::LocalArchive(WideString& problem) {
+  const WideString operand = Utf8ToUtf16Lossy(FRequest.Operands[0]);
+  if (!IsRemoteLocation(operand)) return ArchiveOperand();
+  if (!RcloneInstalled()) {
+    problem = RcloneMissing;
+    return std::nullopt;
+  }
+  WideString local;
+  const TJobResult download =
+      DownloadBackup(FToolDirectory, operand, [] { return StopAsked != 0; }, TransferProgress("Downloading"), local);
+  if (download.Completed) return local;
+  problem = download.Warning;
+  return std::nullopt;
+}
+
+int TCommandLineTool::ListBackups() {
+  const WideString operand = Utf8ToUtf16Lossy(FRequest.Operands[0]);
+  std::vector<TRemoteBackup> backups;
+  if (IsRemoteLocation(operand)) {
+    if (!RcloneInstalled()) return Failed(RcloneMissing);
+    const TJobResult listed = ListRemoteBackups(FToolDirectory, operand, backups);
+    if (!listed.Completed) return Failed(listed.Warning);
+  } else {
+    const WideString folder = FolderPrefix(ArchiveOperand());
+    for (const WideString& name : DatedArchives(folder)) backups.push_back({name, FileSize(folder + name), ""});
+  }
+  for (const TRemoteBackup& backup : backups)
+    std::printf("%s %14lld  %s\n", StampText(backup.Name.substr(13, 17)).c_str(), static_cast<long long>(backup.Size),
+                ConsoleText(backup.Name).c_str());
+  return std::fflush(stdout) == 0 ? ExitDone : ExitFailed;
 }
 
 int TCommandLineTool::Test() {

@@ -1,5 +1,5 @@
 // The command line: the window's profile jobs without a window or display.
-//   OrvoTool [--tool-dir DIR] backup|restore|test|list|undo-restore ... ; --help; --version
+//   OrvoTool [--tool-dir DIR] backup|restore|test|list|list-backups|undo-restore ... ; --help; --version
 #pragma once
 
 enum TExitCode {

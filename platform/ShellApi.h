@@ -77,3 +77,28 @@ HINSTANCE ShellExecuteW(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR par
 // GetExitCodeProcess, TerminateProcess and CloseHandle. FALSE, with the
 // last error set, when the program could not be started.
 BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info);
+
+constexpr DWORD STARTF_USESTDHANDLES = 0x100;
+
+struct STARTUPINFOW {
+  DWORD cb;
+  DWORD dwFlags;
+  HANDLE hStdInput;
+  HANDLE hStdOutput;
+  HANDLE hStdError;
+};
+
+struct PROCESS_INFORMATION {
+  HANDLE hProcess;
+  DWORD dwProcessId;
+};
+
+// Starts the program as a child, found as ShellExecuteExW finds it, with the
+// command line (its first word the program's name) split into arguments as
+// ShellExecuteExW splits parameters; with STARTF_USESTDHANDLES the file
+// handles given (from CreateFileW; none: nothing) become its standard input,
+// output and error. hProcess is for WaitForSingleObject, GetExitCodeProcess,
+// TerminateProcess and CloseHandle. FALSE, with the last error set, when the
+// program could not be started.
+BOOL CreateProcessW(LPCWSTR applicationName, LPCWSTR commandLine, const STARTUPINFOW* startup,
+                    PROCESS_INFORMATION* process);

@@ -11,6 +11,7 @@
 
 #include "platform/ChildProcess.h"
 #include "platform/CommandLine.h"
+#include "platform/HostObject.h"
 #include "platform/HostPath.h"
 #include "platform/LastError.h"
 #include "platform/LibraryApi.h"
@@ -77,11 +78,12 @@ struct TLaunch {
   std::vector<std::string> Environment;
   std::string Directory;
   bool Hidden;
+  int Standard[3] = {-1, -1, -1};  // descriptors for input, output and error; -1: none
 };
 
 // In the started child: only async-signal-safe calls until exec.
 [[noreturn]] void RunProgram(char* const* argv, char* const* envp, const char* directory, bool hidden,
-                             int reportFd) {
+                             const int (&standard)[3], int reportFd) {
   if (directory && chdir(directory) != 0) {
     const int error = errno;
     (void)!write(reportFd, &error, sizeof error);
@@ -89,9 +91,7 @@ struct TLaunch {
   }
   if (hidden) {
     const int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(null, 1);
-    dup2(null, 2);
+    for (int stream = 0; stream < 3; ++stream) dup2(standard[stream] >= 0 ? standard[stream] : null, stream);
   }
   execve(argv[0], argv, envp);
   const int error = errno;
@@ -128,9 +128,9 @@ pid_t Start(TLaunch launch, bool detached, int& error) {
   }
   if (child == 0) {
     close(report[0]);
-    if (!detached) RunProgram(argv.data(), envp.data(), directory, launch.Hidden, report[1]);
+    if (!detached) RunProgram(argv.data(), envp.data(), directory, launch.Hidden, launch.Standard, report[1]);
     setsid();
-    if (fork() == 0) RunProgram(argv.data(), envp.data(), directory, launch.Hidden, report[1]);
+    if (fork() == 0) RunProgram(argv.data(), envp.data(), directory, launch.Hidden, launch.Standard, report[1]);
     _exit(0);
   }
   close(report[1]);
@@ -189,5 +189,28 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) {
   info->hInstApp = ShellResult(error);
   if (error != 0) return FailWith(ErrnoToWin32(error));
   if (keep) info->hProcess = ChildProcessHandle(child);
+  return TRUE;
+}
+
+BOOL CreateProcessW(LPCWSTR applicationName, LPCWSTR commandLine, const STARTUPINFOW* startup,
+                    PROCESS_INFORMATION* process) {
+  if (!applicationName || !commandLine || !process) return FailWith(ERROR_INVALID_PARAMETER);
+  *process = {};
+  TLaunch launch;
+  if (!Prepare(nullptr, applicationName, commandLine, nullptr, SW_HIDE, launch) || launch.Arguments.size() < 2)
+    return FailWith(ERROR_FILE_NOT_FOUND);
+  // The command line's first word names the program again, as argv[0] does.
+  launch.Arguments.erase(launch.Arguments.begin() + 1);
+  if (startup && (startup->dwFlags & STARTF_USESTDHANDLES)) {
+    const HANDLE handles[3] = {startup->hStdInput, startup->hStdOutput, startup->hStdError};
+    for (int stream = 0; stream < 3; ++stream)
+      if (handles[stream] && handles[stream] != INVALID_HANDLE_VALUE)
+        launch.Standard[stream] = static_cast<THostObject*>(handles[stream])->Descriptor();
+  }
+  int error = 0;
+  const pid_t child = Start(std::move(launch), false, error);
+  if (error != 0) return FailWith(ErrnoToWin32(error));
+  process->hProcess = ChildProcessHandle(child);
+  process->dwProcessId = static_cast<DWORD>(child);
   return TRUE;
 }

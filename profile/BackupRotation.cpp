@@ -40,16 +40,20 @@ std::vector<WideString> DatedArchives(const WideString& folder) {
   return names;
 }
 
-TRotation RotateBackups(const WideString& folder, std::size_t keep, const WideString& justWritten) {
-  std::vector<WideString> older = DatedArchives(folder);
-  std::erase(older, justWritten);
+std::vector<WideString> BeyondTheNewest(std::vector<WideString> dated, std::size_t keep, const WideString& justWritten) {
+  std::erase(dated, justWritten);
   const std::size_t others = keep > 0 ? keep - 1 : 0;
+  dated.resize(dated.size() > others ? dated.size() - others : 0);
+  return dated;
+}
+
+TRotation RotateBackups(const WideString& folder, std::size_t keep, const WideString& justWritten) {
   TRotation rotation;
-  for (std::size_t i = 0; i + others < older.size(); ++i) {
-    if (DeleteFileW((FolderPrefix(folder) + older[i]).c_str()))
-      rotation.Deleted.push_back(older[i]);
+  for (const WideString& name : BeyondTheNewest(DatedArchives(folder), keep, justWritten)) {
+    if (DeleteFileW((FolderPrefix(folder) + name).c_str()))
+      rotation.Deleted.push_back(name);
     else
-      rotation.Failed.push_back(older[i] + u": " + SystemErrorText(static_cast<Int32>(GetLastError())));
+      rotation.Failed.push_back(name + u": " + SystemErrorText(static_cast<Int32>(GetLastError())));
   }
   return rotation;
 }

@@ -21,6 +21,9 @@ struct TRotation {
   std::vector<WideString> Failed;
 };
 
+// Of dated backup names (oldest first), those beyond the newest keep; never
+// justWritten, which counts among those kept.
+std::vector<WideString> BeyondTheNewest(std::vector<WideString> dated, std::size_t keep, const WideString& justWritten);
 // Deletes the oldest dated backups of the folder beyond the newest keep;
 // never justWritten, which counts among those kept.
 TRotation RotateBackups(const WideString& folder, std::size_t keep, const WideString& justWritten);

@@ -20,6 +20,7 @@
 #include "profile/ProfileLock.h"
 #include "tests/ArchiveFixtures.h"
 #include "tests/KeyringSession.h"
+#include "tests/RcloneServer.h"
 #include "tests/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -373,4 +374,87 @@ TEST_F(CommandLine, UndoRestorePutsBackTheProfileTheRestoreReplaced) {
   EXPECT_NE(undo.Err.find("is back. The one it replaced is kept as "), std::string::npos) << undo.Err;
   EXPECT_EQ(DescribeTree(Dir.Host("tool/Profile"), true), before);
   EXPECT_EQ(Run({"undo-restore", "x"}).Status, 2);
+}
+
+// Backups to real rclone servers on 127.0.0.1 and back.
+TEST_F(CommandLine, BackupsGoToWebdavAndSftpRemotesRotateThereAndComeBack) {
+  for (const std::string kind : {"webdav", "sftp"}) {
+    SCOPED_TRACE(kind);
+    const std::string served = "served-" + kind, remote = "orvo" + kind + ":backups";
+    Dir.MakeDirectory(served);
+    Dir.MakeDirectory(served + "/backups");
+    // In place before the server starts, which caches its listing.
+    for (const char* other : {"Orvo-Profile-2020-01-01-000000.7z", "Orvo-Profile-2020-01-02-000000.7z",
+                              "Orvo-Profile-mine.7z", "notes.txt"})
+      Dir.Write(served + "/backups/" + other, "older");
+    TRcloneServer server(kind, "orvo" + kind, Dir.Host(served), Dir.Host(""));
+    const TRun first = Run({"backup", "--to", remote, "--keep-local"});
+    ASSERT_EQ(first.Status, 0) << first.Err;
+    const std::string name = first.Err.substr(first.Err.rfind('/') + 1, 33);
+    ASSERT_TRUE(IsDatedArchiveName(std::u16string(name.begin(), name.end()))) << first.Err;
+    EXPECT_EQ(Dir.Read(served + "/backups/" + name), Dir.Read("tool/Remote.orvo-work/" + name));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const TRun second = Run({"backup", "--to", remote, "--keep", "2"});
+    ASSERT_EQ(second.Status, 0) << second.Err;
+    EXPECT_EQ(RunCommand("ls '" + Dir.Host(served + "/backups") + "' | grep -c 2020-; ls '" + Dir.Host(served + "/backups") +
+                         "' | wc -l"),
+              "0\n4\n");
+    EXPECT_EQ(RunCommand("ls '" + Dir.Host("tool/Remote.orvo-work") + "' | grep -c -e download- -e " + name), "1\n");
+    const TRun listed = Run({"list-backups", remote});
+    EXPECT_EQ(std::count(listed.Out.begin(), listed.Out.end(), '\n'), 2) << listed.Out;
+    RunCommand("7z x -o'" + Dir.Host("by7z-" + kind) + "' '" + Dir.Host(served + "/backups/" + name) + "'");
+    Dir.Write("tool/Profile/Local State", "changed");
+    const TRun restore = Run({"restore", remote + "/" + name});
+    EXPECT_EQ(restore.Status, 0) << restore.Err;
+    EXPECT_EQ(DescribeTree(Dir.Host("tool/Profile")), DescribeTree(Dir.Host("by7z-" + kind)));
+    EXPECT_EQ(RunCommand("ls '" + Dir.Host("tool/Remote.orvo-work") + "' | grep -c -e download- -e " + name), "1\n");
+  }
+}
+
+TEST_F(CommandLine, ACutOrRefusedTransferLeavesNoFinalNameAndLosesNothing) {
+  Dir.Write("tool/Profile/Default/Media", IncompressibleData(12 << 20, 3));
+  // Slow enough to be cut half-way; one try, so that a dead server fails at once.
+  setenv("RCLONE_BWLIMIT", "4M", 1);
+  setenv("RCLONE_RETRIES", "1", 1);
+  setenv("RCLONE_LOW_LEVEL_RETRIES", "1", 1);
+  Dir.MakeDirectory("served");
+  const auto finals = [&] { return RunCommand("ls '" + Dir.Host("served/b") + "' 2>/dev/null | grep -c '7z$'"); };
+  const auto waitFor = [&](const std::string& command) {
+    for (int tries = 0; tries < 200 && RunCommand(command).empty(); ++tries)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  };
+  {
+    TRcloneServer server("webdav", "orvocut", Dir.Host("served"), Dir.Host(""));
+    const pid_t tool = Start({"--tool-dir", Dir.Host("tool"), "backup", "--to", "orvocut:b"}, Dir.Host("out"), Dir.Host("err"));
+    waitFor("ls '" + Dir.Host("served/b") + "' 2>/dev/null | grep partial");
+    server.Stop();
+    int status = 0;
+    waitpid(tool, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::string err = Dir.Read("err");
+    EXPECT_NE(err.find("The upload to orvocut:b failed: "), std::string::npos) << err;
+    EXPECT_NE(err.find("The backup is kept here: "), std::string::npos) << err;
+    EXPECT_EQ(finals(), "0\n");
+    EXPECT_EQ(RunCommand("ls '" + Dir.Host("tool/Remote.orvo-work") + "' | grep -c '7z$'"), "1\n");
+  }
+  {
+    TRcloneServer refusing("webdav", "orvoro", Dir.Host("served"), Dir.Host(""), true);
+    const TRun refused = Run({"backup", "--to", "orvoro:b"});
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_NE(refused.Err.find("orvoro:b"), std::string::npos) << refused.Err;
+    EXPECT_EQ(finals(), "0\n");
+  }
+  RunCommand("mv '" + Dir.Host("tool/Remote.orvo-work") + "'/*.7z '" + Dir.Host("served/b/Orvo-Profile-2026-01-01-000000.7z") + "'");
+  const auto profile = DescribeTree(Dir.Host("tool/Profile"));
+  TRcloneServer server("webdav", "orvocut", Dir.Host("served"), Dir.Host(""));
+  const pid_t tool = Start({"--tool-dir", Dir.Host("tool"), "restore", "orvocut:b/Orvo-Profile-2026-01-01-000000.7z"},
+                           Dir.Host("out"), Dir.Host("err"));
+  waitFor("find '" + Dir.Host("tool/Remote.orvo-work") + "' -name '*.7z*' -size +1k");
+  server.Stop();
+  int status = 0;
+  waitpid(tool, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(Dir.Read("err").find("The download of orvocut:b/"), std::string::npos) << Dir.Read("err");
+  EXPECT_EQ(DescribeTree(Dir.Host("tool/Profile")), profile);
+  for (const char* variable : {"RCLONE_BWLIMIT", "RCLONE_RETRIES", "RCLONE_LOW_LEVEL_RETRIES"}) unsetenv(variable);
 }

@@ -1,0 +1,115 @@
+#include "profile/RcloneProgram.h"
+
+#include "platform/FileApi.h"
+#include "platform/HostPath.h"
+#include "platform/LastError.h"
+#include "platform/ProcessApi.h"
+#include "platform/ShellApi.h"
+#include "platform/UserInterface.h"
+#include "profile/ChildProgram.h"
+#include "profile/JobLog.h"
+#include "profile/TextFile.h"
+
+const WideString RcloneMissing =
+    u"Backups elsewhere go through rclone, which is not installed. Install it (sudo apt-get install rclone) and set "
+    u"up the remote with rclone config.";
+
+namespace {
+
+constexpr DWORD PollInterval = 250;  // milliseconds
+
+// The text of a JSON string field in a log line ("" when absent); escapes
+// other than \" \\ and \n are kept as they stand.
+std::string Field(const std::string& line, const std::string& name) {
+  const std::string key = "\"" + name + "\":\"";
+  const auto start = line.find(key);
+  if (start == std::string::npos) return "";
+  std::string text;
+  for (auto i = start + key.size(); i < line.size() && line[i] != '"'; ++i) {
+    if (line[i] == '\\' && i + 1 < line.size()) {
+      ++i;
+      text += line[i] == 'n' ? '\n' : line[i];
+    } else {
+      text += line[i];
+    }
+  }
+  return text;
+}
+
+Int64 Number(const std::string& line, const std::string& name) {
+  const std::string key = "\"" + name + "\":";
+  const auto start = line.find(key);
+  return start == std::string::npos ? -1 : std::strtoll(line.c_str() + start + key.size(), nullptr, 10);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+// The latest statistics of the log: bytes done and the total.
+void ReportProgress(const std::string& log, const TTransferProgress& progress) {
+  const auto at = log.rfind("\"stats\":{");
+  if (at == std::string::npos) return;
+  const std::string stats = log.substr(at, log.find('\n', at) - at);
+  const Int64 total = Number(stats, "totalBytes");
+  if (total >= 0) progress(Number(stats, "bytes"), total);
+}
+
+// The last error rclone logged; a line that is no JSON (it failed before its
+// log began) counts as it stands.
+WideString ReasonOf(const std::string& log) {
+  std::string reason;
+  for (const std::string& line : Lines(log)) {
+    if (line.empty()) continue;
+    if (line.front() != '{') reason = line.size() > 20 && line[4] == '/' ? line.substr(20) : line;
+    else if (Field(line, "level") == "error" || Field(line, "level") == "critical") reason = Field(line, "msg");
+  }
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
+  return Utf8ToUtf16Lossy(reason.empty() ? "it gave no reason" : reason);
+}
+
+HANDLE CreateOutputFile(const WideString& name) {
+  return CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+}
+
+}  // namespace
+
+bool RcloneInstalled() {
+  const auto code = RunProgram(u"rclone", {u"version"}, 10000);
+  return code && *code == 0;
+}
+
+TRcloneResult RunRclone(const WideString& workFolder, const std::vector<WideString>& arguments,
+                        const std::function<bool()>& stopped, const TTransferProgress& progress) {
+  const WideString outName = workFolder + u"\\rclone.out", logName = workFolder + u"\\rclone.log";
+  WideString commandLine = u"rclone --use-json-log --stats 1s --stats-log-level NOTICE";
+  for (const WideString& argument : arguments) commandLine += u" " + QuotedArgument(argument);
+  const HANDLE out = CreateOutputFile(outName), log = CreateOutputFile(logName);
+  STARTUPINFOW startup{sizeof startup, STARTF_USESTDHANDLES, nullptr, out, log};
+  PROCESS_INFORMATION process{};
+  const bool started = out != INVALID_HANDLE_VALUE && log != INVALID_HANDLE_VALUE &&
+                       CreateProcessW(u"rclone", commandLine.c_str(), &startup, &process);
+  const DWORD startError = GetLastError();
+  for (const HANDLE file : {out, log})
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (!started) return {false, "", u"rclone could not be started: " + SystemErrorText(static_cast<Int32>(startError))};
+  bool stop = false;
+  while (WaitForSingleObject(process.hProcess, PollInterval) != WAIT_OBJECT_0) {
+    ProcessPendingMessages();
+    if (progress) ReportProgress(ReadTextFile(logName), progress);
+    if (!stop && (stop = stopped())) TerminateProcess(process.hProcess, 1);
+  }
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  TRcloneResult result{code == 0 && !stop, ReadTextFile(outName), u""};
+  if (!result.Succeeded) result.Reason = stop ? StoppedJob : ReasonOf(ReadTextFile(logName));
+  DeleteFileW(outName.c_str());
+  DeleteFileW(logName.c_str());
+  return result;
+}

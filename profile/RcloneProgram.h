@@ -1,0 +1,29 @@
+// rclone, started with its arguments as a list (no shell) and the user's own
+// configuration: what it printed, why it failed in its own words, and the
+// progress of a transfer from its machine-readable statistics.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sevenzip/SevenZip.h"
+
+struct TRcloneResult {
+  bool Succeeded;
+  std::string Output;  // its standard output
+  WideString Reason;   // the last error it reported, when it failed
+};
+
+// Bytes done of the total, about once a second.
+using TTransferProgress = std::function<void(Int64 done, Int64 total)>;
+
+// Whether rclone can be started at all.
+bool RcloneInstalled();
+// What a job that needs rclone says where it is not installed.
+extern const WideString RcloneMissing;
+
+// Runs rclone with the arguments, its output kept in files of the work
+// folder while it runs; stopped, polled while it runs, ends it.
+TRcloneResult RunRclone(const WideString& workFolder, const std::vector<WideString>& arguments,
+                        const std::function<bool()>& stopped, const TTransferProgress& progress = nullptr);

@@ -1,0 +1,158 @@
+#include "profile/RemoteBackups.h"
+
+#include "platform/FileApi.h"
+#include "platform/HostPath.h"
+#include "sevenzip/PathUtils.h"
+
+namespace {
+
+bool IsNameCharacter(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' || c == u'-' ||
+         c == u'.' || c == u' ';
+}
+
+// The value of a JSON field in rclone's listing: a string's text or a number's digits.
+std::string Value(const std::string& text, const std::string& name) {
+  const std::string key = "\"" + name + "\":";
+  auto at = text.find(key);
+  if (at == std::string::npos) return "";
+  at += key.size();
+  while (at < text.size() && text[at] == ' ') ++at;
+  if (at < text.size() && text[at] == '"') return text.substr(at + 1, text.find('"', at + 1) - at - 1);
+  return text.substr(at, text.find_first_of(",}\n", at) - at);
+}
+
+// The listing's objects, one per line as rclone writes them without --stat.
+std::vector<std::string> Objects(const std::string& listing) {
+  std::vector<std::string> objects;
+  std::size_t start = 0;
+  for (std::size_t end; (end = listing.find('\n', start)) != std::string::npos; start = end + 1)
+    if (listing.compare(start, 1, "{") == 0) objects.push_back(listing.substr(start, end - start));
+  return objects;
+}
+
+WideString Failed(const WideString& what, const TRcloneResult& run) { return what + u": " + run.Reason; }
+
+// A hash the remote keeps of the uploaded file, and the same hash of the
+// local one; both empty when the remote keeps none.
+std::pair<std::string, std::string> Hashes(const WideString& work, const WideString& local, const WideString& remote) {
+  const TRcloneResult stat = RunRclone(work, {u"lsjson", u"--stat", u"--hash", remote}, [] { return false; });
+  for (const char* type : {"md5", "sha1"}) {
+    const std::string theirs = Value(stat.Output, type);
+    if (theirs.empty()) continue;
+    const TRcloneResult ours =
+        RunRclone(work, {u"hashsum", Utf8ToUtf16Lossy(type), local}, [] { return false; });
+    return {theirs, ours.Output.substr(0, ours.Output.find(' '))};
+  }
+  return {"", ""};
+}
+
+// The size of a remote or local file; -1 when it cannot be had.
+Int64 SizeOf(const WideString& work, const WideString& file) {
+  const TRcloneResult stat = RunRclone(work, {u"lsjson", u"--stat", file}, [] { return false; });
+  const std::string size = Value(stat.Output, "Size");
+  return stat.Succeeded && !size.empty() ? std::stoll(size) : -1;
+}
+
+// Whether the uploaded copy is the local one: the same hash, else the same size.
+bool UploadIsSound(const WideString& work, const WideString& local, const WideString& remote) {
+  const auto [theirs, ours] = Hashes(work, local, remote);
+  if (!theirs.empty()) return theirs == ours;
+  const Int64 size = SizeOf(work, local);
+  return size >= 0 && SizeOf(work, remote) == size;
+}
+
+}  // namespace
+
+bool IsRemoteLocation(const WideString& location) {
+  const auto colon = location.find(u':');
+  if (colon == WideString::npos || colon < 2 || location[0] == u'-' || location[0] == u' ') return false;
+  for (std::size_t i = 0; i < colon; ++i)
+    if (!IsNameCharacter(location[i])) return false;
+  return true;
+}
+
+WideString RemoteWorkFolder(const WideString& toolDirectory) {
+  const WideString folder = toolDirectory + u"Remote.orvo-work";
+  if (CreateDirectoryW(folder.c_str(), nullptr)) {
+    constexpr DWORD OwnerOnly = FILE_ATTRIBUTE_UNIX_EXTENSION | FILE_ATTRIBUTE_DIRECTORY | (0700u << 16);
+    SetFileAttributesW(folder.c_str(), OwnerOnly);
+  }
+  return folder;
+}
+
+WideString RemoteFolderPrefix(const WideString& remoteFolder) {
+  return remoteFolder.back() == u':' || remoteFolder.back() == u'/' ? remoteFolder : remoteFolder + u"/";
+}
+
+TJobResult ReachRemoteFolder(const WideString& toolDirectory, const WideString& remoteFolder) {
+  const TRcloneResult made = RunRclone(RemoteWorkFolder(toolDirectory), {u"mkdir", remoteFolder}, [] { return false; });
+  if (made.Succeeded) return {true, u""};
+  return {false, Failed(u"The remote folder " + remoteFolder + u" cannot be reached", made) + u"\r\nNothing was written."};
+}
+
+TJobResult UploadBackup(const WideString& toolDirectory, const WideString& localArchive,
+                        const WideString& remoteFolder, const std::function<bool()>& stopped,
+                        const TTransferProgress& progress) {
+  const WideString work = RemoteWorkFolder(toolDirectory);
+  const WideString final = RemoteFolderPrefix(remoteFolder) + WideExtractFileName(localArchive);
+  const WideString partial = final + u".partial";
+  const TRcloneResult upload = RunRclone(work, {u"copyto", localArchive, partial}, stopped, progress);
+  if (!upload.Succeeded) {
+    RunRclone(work, {u"deletefile", u"--retries", u"1", u"--low-level-retries", u"1", partial}, [] { return false; });
+    return {false, Failed(u"The upload to " + remoteFolder + u" failed", upload)};
+  }
+  if (!UploadIsSound(work, localArchive, partial)) {
+    RunRclone(work, {u"deletefile", partial}, [] { return false; });
+    return {false, u"The upload to " + remoteFolder + u" arrived different from the backup and was deleted there."};
+  }
+  const TRcloneResult moved = RunRclone(work, {u"moveto", partial, final}, [] { return false; });
+  if (!moved.Succeeded) return {false, Failed(u"The uploaded backup could not be renamed to " + final, moved)};
+  return {true, u""};
+}
+
+TJobResult ListRemoteBackups(const WideString& toolDirectory, const WideString& remoteFolder,
+                             std::vector<TRemoteBackup>& backups) {
+  const WideString work = RemoteWorkFolder(toolDirectory);
+  const TRcloneResult listing = RunRclone(work, {u"lsjson", u"--files-only", remoteFolder}, [] { return false; });
+  if (!listing.Succeeded) return {false, Failed(u"The backups of " + remoteFolder + u" could not be listed", listing)};
+  for (const std::string& object : Objects(listing.Output)) {
+    const WideString name = Utf8ToUtf16Lossy(Value(object, "Name"));
+    if (IsDatedArchiveName(name)) backups.push_back({name, std::stoll("0" + Value(object, "Size")), Value(object, "ModTime")});
+  }
+  std::sort(backups.begin(), backups.end(), [](const auto& a, const auto& b) { return a.Name < b.Name; });
+  return {true, u""};
+}
+
+TRotation RotateRemoteBackups(const WideString& toolDirectory, const WideString& remoteFolder, std::size_t keep,
+                              const WideString& justWritten) {
+  TRotation rotation;
+  std::vector<TRemoteBackup> backups;
+  if (const TJobResult listed = ListRemoteBackups(toolDirectory, remoteFolder, backups); !listed.Completed) {
+    rotation.Failed.push_back(listed.Warning);
+    return rotation;
+  }
+  std::vector<WideString> names;
+  for (const TRemoteBackup& backup : backups) names.push_back(backup.Name);
+  const WideString work = RemoteWorkFolder(toolDirectory);
+  for (const WideString& name : BeyondTheNewest(names, keep, justWritten)) {
+    const TRcloneResult deleted =
+        RunRclone(work, {u"deletefile", RemoteFolderPrefix(remoteFolder) + name}, [] { return false; });
+    if (deleted.Succeeded) rotation.Deleted.push_back(name);
+    else rotation.Failed.push_back(name + u": " + deleted.Reason);
+  }
+  return rotation;
+}
+
+TJobResult DownloadBackup(const WideString& toolDirectory, const WideString& remoteArchive,
+                          const std::function<bool()>& stopped, const TTransferProgress& progress,
+                          WideString& localArchive) {
+  const WideString work = RemoteWorkFolder(toolDirectory);
+  const auto slash = remoteArchive.find_last_of(u"/:");
+  localArchive = work + u"\\download-" + remoteArchive.substr(slash + 1);
+  const TRcloneResult download = RunRclone(work, {u"copyto", remoteArchive, localArchive}, stopped, progress);
+  if (download.Succeeded && UploadIsSound(work, localArchive, remoteArchive)) return {true, u""};
+  DeleteFileW(localArchive.c_str());
+  if (download.Succeeded) return {false, u"The download of " + remoteArchive + u" arrived different from it."};
+  return {false, Failed(u"The download of " + remoteArchive + u" failed", download)};
+}
