@@ -470,7 +470,7 @@ int TCommandLineTool::Restore() {
           ? RestoreIntoFolder(zip, *archive, AbsoluteSystemPath(FRequest.Options.at("--into")), stopped, AnswerWith(*given))
           : RestoreProfile(zip, FProfileDirectory, *archive, stopped, AnswerWith(*given));
   FProgress->Finish();
-  if (*archive != ArchiveOperand()) DeleteFileW(archive->c_str());
+  if (IsRemoteLocation(Utf8ToUtf16Lossy(FRequest.Operands[0]))) DeleteFileW(archive->c_str());
   return result.Completed ? ExitDone : Failed(result.Warning);
 }
 

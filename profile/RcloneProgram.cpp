@@ -51,7 +51,24 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// The latest statistics of the log: bytes done and the total.
+// The whole lines the log gained since offset; offset moves past them.
+std::string NewLines(const WideString& name, LONG& offset) {
+  const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  std::string text(64 << 10, '\0');
+  DWORD read = 0;
+  if (SetFilePointer(file, offset, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+      !ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
+    read = 0;
+  CloseHandle(file);
+  text.resize(read);
+  text.resize(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+  offset += static_cast<LONG>(text.size());
+  return text;
+}
+
+// The latest statistics among log lines: bytes done and the total.
 void ReportProgress(const std::string& log, const TTransferProgress& progress) {
   const auto at = log.rfind("\"stats\":{");
   if (at == std::string::npos) return;
@@ -99,10 +116,11 @@ TRcloneResult RunRclone(const WideString& workFolder, const std::vector<WideStri
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   if (!started) return {false, "", u"rclone could not be started: " + SystemErrorText(static_cast<Int32>(startError))};
   bool stop = false;
+  LONG logRead = 0;
   while (WaitForSingleObject(process.hProcess, PollInterval) != WAIT_OBJECT_0) {
     ProcessPendingMessages();
-    if (progress) ReportProgress(ReadTextFile(logName), progress);
-    if (!stop && (stop = stopped())) TerminateProcess(process.hProcess, 1);
+    if (progress) ReportProgress(NewLines(logName, logRead), progress);
+    if (!stop && stopped && (stop = stopped())) TerminateProcess(process.hProcess, 1);
   }
   DWORD code = 1;
   GetExitCodeProcess(process.hProcess, &code);

@@ -24,6 +24,7 @@ bool RcloneInstalled();
 extern const WideString RcloneMissing;
 
 // Runs rclone with the arguments, its output kept in files of the work
-// folder while it runs; stopped, polled while it runs, ends it.
+// folder while it runs; stopped, when given, is polled while it runs and
+// ends it.
 TRcloneResult RunRclone(const WideString& workFolder, const std::vector<WideString>& arguments,
-                        const std::function<bool()>& stopped, const TTransferProgress& progress = nullptr);
+                        const std::function<bool()>& stopped = nullptr, const TTransferProgress& progress = nullptr);

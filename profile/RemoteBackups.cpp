@@ -36,12 +36,12 @@ WideString Failed(const WideString& what, const TRcloneResult& run) { return wha
 // A hash the remote keeps of the uploaded file, and the same hash of the
 // local one; both empty when the remote keeps none.
 std::pair<std::string, std::string> Hashes(const WideString& work, const WideString& local, const WideString& remote) {
-  const TRcloneResult stat = RunRclone(work, {u"lsjson", u"--stat", u"--hash", remote}, [] { return false; });
+  const TRcloneResult stat = RunRclone(work, {u"lsjson", u"--stat", u"--hash", remote});
   for (const char* type : {"md5", "sha1"}) {
     const std::string theirs = Value(stat.Output, type);
     if (theirs.empty()) continue;
     const TRcloneResult ours =
-        RunRclone(work, {u"hashsum", Utf8ToUtf16Lossy(type), local}, [] { return false; });
+        RunRclone(work, {u"hashsum", Utf8ToUtf16Lossy(type), local});
     return {theirs, ours.Output.substr(0, ours.Output.find(' '))};
   }
   return {"", ""};
@@ -49,13 +49,13 @@ std::pair<std::string, std::string> Hashes(const WideString& work, const WideStr
 
 // The size of a remote or local file; -1 when it cannot be had.
 Int64 SizeOf(const WideString& work, const WideString& file) {
-  const TRcloneResult stat = RunRclone(work, {u"lsjson", u"--stat", file}, [] { return false; });
+  const TRcloneResult stat = RunRclone(work, {u"lsjson", u"--stat", file});
   const std::string size = Value(stat.Output, "Size");
   return stat.Succeeded && !size.empty() ? std::stoll(size) : -1;
 }
 
-// Whether the uploaded copy is the local one: the same hash, else the same size.
-bool UploadIsSound(const WideString& work, const WideString& local, const WideString& remote) {
+// Whether the remote file is the local one: the same hash, else the same size.
+bool SameFile(const WideString& work, const WideString& local, const WideString& remote) {
   const auto [theirs, ours] = Hashes(work, local, remote);
   if (!theirs.empty()) return theirs == ours;
   const Int64 size = SizeOf(work, local);
@@ -86,7 +86,7 @@ WideString RemoteFolderPrefix(const WideString& remoteFolder) {
 }
 
 TJobResult ReachRemoteFolder(const WideString& toolDirectory, const WideString& remoteFolder) {
-  const TRcloneResult made = RunRclone(RemoteWorkFolder(toolDirectory), {u"mkdir", remoteFolder}, [] { return false; });
+  const TRcloneResult made = RunRclone(RemoteWorkFolder(toolDirectory), {u"mkdir", remoteFolder});
   if (made.Succeeded) return {true, u""};
   return {false, Failed(u"The remote folder " + remoteFolder + u" cannot be reached", made) + u"\r\nNothing was written."};
 }
@@ -99,14 +99,14 @@ TJobResult UploadBackup(const WideString& toolDirectory, const WideString& local
   const WideString partial = final + u".partial";
   const TRcloneResult upload = RunRclone(work, {u"copyto", localArchive, partial}, stopped, progress);
   if (!upload.Succeeded) {
-    RunRclone(work, {u"deletefile", u"--retries", u"1", u"--low-level-retries", u"1", partial}, [] { return false; });
+    RunRclone(work, {u"deletefile", u"--retries", u"1", u"--low-level-retries", u"1", partial});
     return {false, Failed(u"The upload to " + remoteFolder + u" failed", upload)};
   }
-  if (!UploadIsSound(work, localArchive, partial)) {
-    RunRclone(work, {u"deletefile", partial}, [] { return false; });
+  if (!SameFile(work, localArchive, partial)) {
+    RunRclone(work, {u"deletefile", partial});
     return {false, u"The upload to " + remoteFolder + u" arrived different from the backup and was deleted there."};
   }
-  const TRcloneResult moved = RunRclone(work, {u"moveto", partial, final}, [] { return false; });
+  const TRcloneResult moved = RunRclone(work, {u"moveto", partial, final});
   if (!moved.Succeeded) return {false, Failed(u"The uploaded backup could not be renamed to " + final, moved)};
   return {true, u""};
 }
@@ -114,7 +114,7 @@ TJobResult UploadBackup(const WideString& toolDirectory, const WideString& local
 TJobResult ListRemoteBackups(const WideString& toolDirectory, const WideString& remoteFolder,
                              std::vector<TRemoteBackup>& backups) {
   const WideString work = RemoteWorkFolder(toolDirectory);
-  const TRcloneResult listing = RunRclone(work, {u"lsjson", u"--files-only", remoteFolder}, [] { return false; });
+  const TRcloneResult listing = RunRclone(work, {u"lsjson", u"--files-only", remoteFolder});
   if (!listing.Succeeded) return {false, Failed(u"The backups of " + remoteFolder + u" could not be listed", listing)};
   for (const std::string& object : Objects(listing.Output)) {
     const WideString name = Utf8ToUtf16Lossy(Value(object, "Name"));
@@ -137,7 +137,7 @@ TRotation RotateRemoteBackups(const WideString& toolDirectory, const WideString&
   const WideString work = RemoteWorkFolder(toolDirectory);
   for (const WideString& name : BeyondTheNewest(names, keep, justWritten)) {
     const TRcloneResult deleted =
-        RunRclone(work, {u"deletefile", RemoteFolderPrefix(remoteFolder) + name}, [] { return false; });
+        RunRclone(work, {u"deletefile", RemoteFolderPrefix(remoteFolder) + name});
     if (deleted.Succeeded) rotation.Deleted.push_back(name);
     else rotation.Failed.push_back(name + u": " + deleted.Reason);
   }
@@ -151,7 +151,7 @@ TJobResult DownloadBackup(const WideString& toolDirectory, const WideString& rem
   const auto slash = remoteArchive.find_last_of(u"/:");
   localArchive = work + u"\\download-" + remoteArchive.substr(slash + 1);
   const TRcloneResult download = RunRclone(work, {u"copyto", remoteArchive, localArchive}, stopped, progress);
-  if (download.Succeeded && UploadIsSound(work, localArchive, remoteArchive)) return {true, u""};
+  if (download.Succeeded && SameFile(work, localArchive, remoteArchive)) return {true, u""};
   DeleteFileW(localArchive.c_str());
   if (download.Succeeded) return {false, u"The download of " + remoteArchive + u" arrived different from it."};
   return {false, Failed(u"The download of " + remoteArchive + u" failed", download)};

@@ -426,7 +426,7 @@ TEST_F(CommandLine, ACutOrRefusedTransferLeavesNoFinalNameAndLosesNothing) {
   {
     TRcloneServer server("webdav", "orvocut", Dir.Host("served"), Dir.Host(""));
     const pid_t tool = Start({"--tool-dir", Dir.Host("tool"), "backup", "--to", "orvocut:b"}, Dir.Host("out"), Dir.Host("err"));
-    waitFor("ls '" + Dir.Host("served/b") + "' 2>/dev/null | grep partial");
+    waitFor("find '" + Dir.Host("served") + "' -name '*partial' -size +5M");
     server.Stop();
     int status = 0;
     waitpid(tool, &status, 0);
@@ -434,6 +434,8 @@ TEST_F(CommandLine, ACutOrRefusedTransferLeavesNoFinalNameAndLosesNothing) {
     const std::string err = Dir.Read("err");
     EXPECT_NE(err.find("The upload to orvocut:b failed: "), std::string::npos) << err;
     EXPECT_NE(err.find("The backup is kept here: "), std::string::npos) << err;
+    // The upload's progress comes from rclone's statistics.
+    EXPECT_NE(err.find("Uploading: 10%"), std::string::npos) << err;
     EXPECT_EQ(finals(), "0\n");
     EXPECT_EQ(RunCommand("ls '" + Dir.Host("tool/Remote.orvo-work") + "' | grep -c '7z$'"), "1\n");
   }
