@@ -265,11 +265,12 @@ class TCommandLineTool {
   int ListBackups();
   // A backup to a remote: written here, then uploaded.
   int BackupToRemote(const WideString& remote, TCompressStrength strength, std::size_t keep);
-  // Writes and verifies the backup; the exit code when it failed.
-  std::optional<int> WriteBackup(const WideString& archive, TCompressStrength strength, bool& encrypted);
+  // Checks that the backup may start and runs the job that writes, verifies
+  // (and sends) it; the exit code when it failed.
+  using TBackupJob = std::function<TJobResult(TSevenZip& zip, const TBackupOptions& options)>;
+  std::optional<int> WriteBackup(const WideString& archive, TCompressStrength strength, bool& encrypted,
+                                 const TBackupJob& job);
   int BackupDone(const WideString& archive, const WideString& how, const WideString& rotated);
-  // The archive operand as a local file: a remote one downloaded first.
-  std::optional<WideString> LocalArchive(WideString& problem);
   // Shows rclone's transfers as a step of the job's progress.
   TTransferProgress TransferProgress(const std::string& step);
   // Takes the lock and settles an interrupted restore; why the job must not
@@ -370,16 +371,19 @@ int TCommandLineTool::Backup() {
   const std::size_t keep = KeepOption(FRequest);
   const std::string to = FRequest.Has("--to") ? FRequest.Options.at("--to") : ".";
   const WideString remote = Utf8ToUtf16Lossy(to);
-  if (IsRemoteLocation(remote)) {
-    if (!RcloneInstalled()) return BackupFailed(remote, RcloneMissing, ExitFailed);
-    return BackupToRemote(remote, strength, keep);
-  }
+  if (IsRemoteLocation(remote)) return BackupToRemote(remote, strength, keep);
   const WideString target = AbsoluteSystemPath(to);
   const bool intoFolder = WideDirectoryExists(target);
   if (keep > 0 && !intoFolder) throw TUsageError{"--keep needs --to to name an existing folder or a remote"};
   const WideString archive = intoFolder ? FolderPrefix(target) + DatedArchiveName(LocalTimeNow()) : target;
+  if (!WideDirectoryExists(WideExtractFilePath(archive)))
+    return BackupFailed(archive, u"The folder " + WideExtractFilePath(archive) + u" does not exist. Nothing was written.",
+                        ExitFailed);
   bool encrypted = false;
-  if (const auto failed = WriteBackup(archive, strength, encrypted)) return *failed;
+  const auto failed = WriteBackup(archive, strength, encrypted, [&](TSevenZip& zip, const TBackupOptions& options) {
+    return BackupProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; }, options);
+  });
+  if (failed) return *failed;
   WideString rotated;
   if (keep > 0) {
     const TRotation rotation = RotateBackups(target, keep, WideExtractFileName(archive));
@@ -389,31 +393,23 @@ int TCommandLineTool::Backup() {
 }
 
 int TCommandLineTool::BackupToRemote(const WideString& remote, TCompressStrength strength, std::size_t keep) {
-  const WideString archive = RemoteWorkFolder(FToolDirectory) + u"\\" + DatedArchiveName(LocalTimeNow());
-  const WideString uploaded = RemoteFolderPrefix(remote) + WideExtractFileName(archive);
-  if (const TJobResult reached = ReachRemoteFolder(FToolDirectory, remote); !reached.Completed)
-    return BackupFailed(uploaded, reached.Warning, ExitFailed);
+  const WideString name = DatedArchiveName(LocalTimeNow()), uploaded = RemoteFolderPrefix(remote) + name;
   bool encrypted = false;
-  if (const auto failed = WriteBackup(archive, strength, encrypted)) return *failed;
-  const TJobResult upload =
-      UploadBackup(FToolDirectory, archive, remote, [] { return StopAsked != 0; }, TransferProgress("Uploading"));
-  FProgress->Finish();
-  if (!upload.Completed)
-    return BackupFailed(uploaded, upload.Warning + u"\r\nThe backup is kept here: " + archive, ExitFailed);
-  if (!FRequest.Has("--keep-local")) DeleteFileW(archive.c_str());
+  const auto failed = WriteBackup(uploaded, strength, encrypted, [&](TSevenZip& zip, const TBackupOptions& options) {
+    return BackupProfileToRemote(zip, FToolDirectory, FProfileDirectory, uploaded, [] { return StopAsked != 0; }, options,
+                                 FRequest.Has("--keep-local"), TransferProgress("Uploading"));
+  });
+  if (failed) return *failed;
   WideString rotated;
   if (keep > 0) {
-    const TRotation rotation = RotateRemoteBackups(FToolDirectory, remote, keep, WideExtractFileName(archive));
+    const TRotation rotation = RotateRemoteBackups(FToolDirectory, remote, keep, name);
     if (!rotation.Failed.empty()) rotated = u"These older backups could not be deleted:" + ListOfFiles(rotation.Failed);
   }
   return BackupDone(uploaded, encrypted ? u"verified, encrypted, uploaded" : u"verified, uploaded", rotated);
 }
 
-std::optional<int> TCommandLineTool::WriteBackup(const WideString& archive, TCompressStrength strength,
-                                                 bool& encrypted) {
-  if (!WideDirectoryExists(WideExtractFilePath(archive)))
-    return BackupFailed(archive, u"The folder " + WideExtractFilePath(archive) + u" does not exist. Nothing was written.",
-                        ExitFailed);
+std::optional<int> TCommandLineTool::WriteBackup(const WideString& archive, TCompressStrength strength, bool& encrypted,
+                                                 const TBackupJob& job) {
   // A password that cannot be had fails the backup: it is never written unencrypted instead.
   const auto given = GivenPassword(FRequest, FToolDirectory);
   if (!given->Problem.empty()) return BackupFailed(archive, given->Problem + u" Nothing was written.", ExitFailed);
@@ -429,7 +425,7 @@ std::optional<int> TCommandLineTool::WriteBackup(const WideString& archive, TCom
   };
   TBackupOptions options{.WithCaches = FRequest.Has("--with-caches"), .Password = given->Password.value_or(u""),
                          .OnStep = named};
-  const TJobResult result = BackupProfile(zip, FProfileDirectory, archive, [] { return StopAsked != 0; }, options);
+  const TJobResult result = job(zip, options);
   ForgetPassword(options.Password);
   FProgress->Finish();
   if (!result.Completed || !result.Warning.empty()) return BackupFailed(archive, result.Warning, ExitFailed);
@@ -445,8 +441,8 @@ int TCommandLineTool::BackupDone(const WideString& archive, const WideString& ho
 }
 
 TTransferProgress TCommandLineTool::TransferProgress(const std::string& step) {
-  FProgress->NameStep(step);
-  return [this, total = Int64(-1)](Int64 done, Int64 all) mutable {
+  return [this, step, total = Int64(-1)](Int64 done, Int64 all) mutable {
+    if (total < 0) FProgress->NameStep(step);
     if (all != total) FProgress->Start(total = all);
     FProgress->Show(done);
   };
@@ -460,40 +456,25 @@ int TCommandLineTool::Restore() {
     if (const auto refused = RefuseWhileBrowserHolds()) return Refused(*refused);
   }
   TSevenZip& zip = Component("Restoring");
-  WideString problem;
-  const auto archive = LocalArchive(problem);
-  if (!archive) return Failed(problem + u"\r\nNothing was changed.");
-  FProgress->NameStep("Restoring");
   const auto stopped = [] { return StopAsked != 0; };
-  const TJobResult result =
-      FRequest.Has("--into")
-          ? RestoreIntoFolder(zip, *archive, AbsoluteSystemPath(FRequest.Options.at("--into")), stopped, AnswerWith(*given))
-          : RestoreProfile(zip, FProfileDirectory, *archive, stopped, AnswerWith(*given));
-  FProgress->Finish();
-  if (IsRemoteLocation(Utf8ToUtf16Lossy(FRequest.Operands[0]))) DeleteFileW(archive->c_str());
-  return result.Completed ? ExitDone : Failed(result.Warning);
-}
-
-std::optional<WideString> TCommandLineTool::LocalArchive(WideString& problem) {
+  const auto restore = [&](const WideString& archive) {
+    FProgress->NameStep("Restoring");
+    return FRequest.Has("--into") ? RestoreIntoFolder(zip, archive, AbsoluteSystemPath(FRequest.Options.at("--into")),
+                                                      stopped, AnswerWith(*given))
+                                  : RestoreProfile(zip, FProfileDirectory, archive, stopped, AnswerWith(*given));
+  };
   const WideString operand = Utf8ToUtf16Lossy(FRequest.Operands[0]);
-  if (!IsRemoteLocation(operand)) return ArchiveOperand();
-  if (!RcloneInstalled()) {
-    problem = RcloneMissing;
-    return std::nullopt;
-  }
-  WideString local;
-  const TJobResult download =
-      DownloadBackup(FToolDirectory, operand, [] { return StopAsked != 0; }, TransferProgress("Downloading"), local);
-  if (download.Completed) return local;
-  problem = download.Warning;
-  return std::nullopt;
+  const TJobResult result = IsRemoteLocation(operand) ? WithDownloadedBackup(FToolDirectory, operand, stopped,
+                                                                             TransferProgress("Downloading"), restore)
+                                                      : restore(ArchiveOperand());
+  FProgress->Finish();
+  return result.Completed ? ExitDone : Failed(result.Warning);
 }
 
 int TCommandLineTool::ListBackups() {
   const WideString operand = Utf8ToUtf16Lossy(FRequest.Operands[0]);
   std::vector<TRemoteBackup> backups;
   if (IsRemoteLocation(operand)) {
-    if (!RcloneInstalled()) return Failed(RcloneMissing);
     const TJobResult listed = ListRemoteBackups(FToolDirectory, operand, backups);
     if (!listed.Completed) return Failed(listed.Warning);
   } else {

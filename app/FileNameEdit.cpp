@@ -9,6 +9,7 @@
 #include "app/Application.h"
 #include "app/QtStrings.h"
 #include "app/SaveDialog.h"
+#include "profile/RemoteBackups.h"
 #include "sevenzip/PathUtils.h"
 
 TFileNameEdit::TFileNameEdit(const WideString& filter, const WideString& defaultExtension, QWidget* parent)
@@ -28,7 +29,10 @@ TFileNameEdit::TFileNameEdit(const WideString& filter, const WideString& default
   connect(FBrowse, &QToolButton::clicked, this, [this] { RunGuarded([this] { Browse(); }); });
 }
 
-WideString TFileNameEdit::Text() const { return SystemPathOf(FEdit->text()); }
+WideString TFileNameEdit::Text() const {
+  const WideString text = ToWide(FEdit->text());
+  return IsRemoteLocation(text) ? text : SystemPathOf(FEdit->text());
+}
 
 void TFileNameEdit::SetText(const QString& text) { FEdit->setText(text); }
 

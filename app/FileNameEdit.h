@@ -14,7 +14,7 @@ class TFileNameEdit : public QWidget {
   // defaultExtension without its dot, or empty.
   TFileNameEdit(const WideString& filter, const WideString& defaultExtension, QWidget* parent);
 
-  // The box's text in system form.
+  // The box's text in system form; an rclone remote's name as it stands.
   WideString Text() const;
   void SetText(const QString& text);
   // Takes a chosen or dropped host path: quoted when it holds a blank.

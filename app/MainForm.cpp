@@ -27,6 +27,7 @@
 #include "profile/ProfileLock.h"
 #include "profile/ProfileRestore.h"
 #include "profile/ProfileSwap.h"
+#include "profile/RemoteBackups.h"
 #include "profile/RestoreUndo.h"
 #include "sevenzip/PathUtils.h"
 
@@ -241,6 +242,8 @@ void TForm1::CreateBackupPage() {
   LeaveOutCachesBox = new QCheckBox("Leave out the browser's caches (they are rebuilt)", GroupBox2);
   Place(LeaveOutCachesBox, 16, 108);
   LeaveOutCachesBox->setChecked(true);
+  RemotePanel = new TRemotePanel(BackupFileDir, GroupBox2);
+  Place(RemotePanel, 352, 82, 250, 46);
   PasswordPanel = new TPasswordPanel(GroupBox2);
   Place(PasswordPanel, 3, 132, 610, 46);
   Label3 = MakeLabel(GroupBox3, "Progress:", 16, 14, 46, 13);
@@ -301,6 +304,8 @@ void TForm1::WireHandlers() {
   wire(UndoPanel->DeleteButton, &TForm1::DeleteKeptButtonClick);
   connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
     if (PageControl1->currentWidget() == TabSheet5) RunGuarded([this] { ShowRestoreChoices(); });
+    if (PageControl1->currentWidget() == TabSheet2)
+      RunGuarded([this] { RemotePanel->ShowRemotes(RemoteWorkFolder(FToolDirectory)); });
   });
   connect(BackupsList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
     if (item->data(Qt::UserRole).isValid()) RestoreFileName->SetText(item->data(Qt::UserRole).toString());
@@ -429,7 +434,10 @@ void TForm1::BitBtn1Click() {
   const TProfileJob job(this, BitBtn1, BackupRunningQuestion, SevenZip1.get());
   if (job.Refused()) return;
   if (CheckBox2->isChecked()) DeleteBrowserCaches(ProfileDirectory());
-  const TArchiveName archive = CleanArchiveName(text);
+  const bool remote = IsRemoteLocation(text);
+  const TArchiveName archive =
+      remote ? TArchiveName{RemoteFolderPrefix(text) + DatedArchiveName(LocalTimeNow()), u"", false}
+             : CleanArchiveName(text);
   if (archive.DirectoryMissing) {
     ShowBox(u"The folder " + archive.Directory + u" does not exist. Nothing was written.", u"Warning", MB_ICONWARNING);
     return;
@@ -442,19 +450,24 @@ void TForm1::BitBtn1Click() {
   TBackupOptions options{
       .WithCaches = !LeaveOutCachesBox->isChecked(), .Password = PasswordPanel->Password(), .OnStep = nullptr};
   const bool encrypted = !options.Password.empty();
-  const TJobResult result = BackupProfile(*SevenZip1, ProfileDirectory(), archive.Name, StopRequested(), options);
+  const TJobResult result =
+      remote ? BackupProfileToRemote(*SevenZip1, FToolDirectory, ProfileDirectory(), archive.Name, StopRequested(),
+                                     options, RemotePanel->KeepHereBox->isChecked(),
+                                     TransferProgress(ProgressBar1, FProgressShift1))
+             : BackupProfile(*SevenZip1, ProfileDirectory(), archive.Name, StopRequested(), options);
   ForgetPassword(options.Password);
   // A sound backup ends the warning of a failed scheduled one.
   if (result.Completed && result.Warning.empty())
     RecordBackup(FToolDirectory, {RecordTimeNow(), true, false, archive.Name, u""});
   EndProgress(ProgressBar1, result.Completed);
-  ShowOutcome(result, encrypted ? u"Backup complete! (verified, encrypted)" : u"Backup complete! (verified)");
+  ShowOutcome(result, WideString(u"Backup complete! (verified") + (encrypted ? u", encrypted" : u"") +
+                          (remote ? u", uploaded" : u"") + u")");
 }
 
 void TForm1::BitBtn2Click() {
   const WideString text = RestoreFileName->Text();
   if (text.empty()) return;
-  const TArchiveName archive = CleanArchiveName(text);
+  const TArchiveName archive = ChosenArchive(text);
   if (archive.DirectoryMissing) {
     ShowBox(u"The folder " + archive.Directory + u" does not exist. Nothing was restored.", u"Warning", MB_ICONWARNING);
     return;
@@ -465,7 +478,9 @@ void TForm1::BitBtn2Click() {
     return;
   const TProfileJob job(this, BitBtn2, RestoreRunningQuestion, SevenZip2.get());
   if (job.Refused()) return;
-  const TJobResult result = RestoreProfile(*SevenZip2, ProfileDirectory(), archive.Name, StopRequested(), AskPassword());
+  const TJobResult result = OnArchive(archive.Name, [this](const WideString& local) {
+    return RestoreProfile(*SevenZip2, ProfileDirectory(), local, StopRequested(), AskPassword());
+  });
   EndProgress(ProgressBar2, result.Completed);
   UndoPanel->ShowKept(KeptProfile(ProfileDirectory()));
   ShowOutcome(result, u"Restore process is complete!");
@@ -500,9 +515,9 @@ void TForm1::DeleteKeptButtonClick() {
 
 void TForm1::ShowRestoreChoices() {
   UndoPanel->ShowKept(KeptProfile(ProfileDirectory()));
-  static const char* const Marks[] = {"", "  (password)", "  (damaged)", "  (not 7z)"};
+  static const char* const Marks[] = {"", "  (password)", "  (damaged)", "  (not 7z)", "  (remote)"};
   BackupsList->clear();
-  for (const TListedBackup& backup : ListBackups(*SevenZip2, BackupFolders(FToolDirectory))) {
+  for (const TListedBackup& backup : ListBackups(*SevenZip2, FToolDirectory, BackupFolders(FToolDirectory))) {
     auto* item = new QListWidgetItem(QString::fromStdString(backup.When.substr(0, 16) + "  " +
                                                             HumanSize(static_cast<double>(backup.Size)) +
                                                             Marks[static_cast<int>(backup.State)]),
@@ -516,6 +531,22 @@ void TForm1::ShowRestoreChoices() {
   }
 }
 
+TArchiveName TForm1::ChosenArchive(const WideString& text) {
+  return IsRemoteLocation(text) ? TArchiveName{text, u"", false} : CleanArchiveName(text);
+}
+
+TJobResult TForm1::OnArchive(const WideString& name, const std::function<TJobResult(const WideString&)>& job) {
+  if (!IsRemoteLocation(name)) return job(name);
+  return WithDownloadedBackup(FToolDirectory, name, StopRequested(), TransferProgress(ProgressBar2, FProgressShift2), job);
+}
+
+TTransferProgress TForm1::TransferProgress(QProgressBar* bar, int& shift) {
+  return [this, bar, &shift, total = Int64(-1)](Int64 done, Int64 all) mutable {
+    if (all != total) StartProgress(bar, shift, total = all);
+    ShowProgress(bar, shift, done);
+  };
+}
+
 TPasswordQuestion TForm1::AskPassword() {
   return [this](const WideString& name, bool wrongBefore, WideString& password) {
     return AskArchivePassword(this, name, wrongBefore, password);
@@ -525,7 +556,7 @@ TPasswordQuestion TForm1::AskPassword() {
 // Unpacks the chosen backup into an empty folder the user picks; the profile stays.
 void TForm1::RestoreIntoButtonClick() {
   if (RestoreFileName->Text().empty()) return;
-  const TArchiveName archive = CleanArchiveName(RestoreFileName->Text());
+  const TArchiveName archive = ChosenArchive(RestoreFileName->Text());
   QFileDialog dialog(this, "Restore into a folder");
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
@@ -533,7 +564,9 @@ void TForm1::RestoreIntoButtonClick() {
   const WideString folder = SystemPathOf(dialog.selectedFiles().first());
   const TProfileJob job(this, RestoreIntoButton, RestoreRunningQuestion, SevenZip2.get());
   if (job.Refused()) return;
-  const TJobResult result = RestoreIntoFolder(*SevenZip2, archive.Name, folder, StopRequested(), AskPassword());
+  const TJobResult result = OnArchive(archive.Name, [&](const WideString& local) {
+    return RestoreIntoFolder(*SevenZip2, local, folder, StopRequested(), AskPassword());
+  });
   EndProgress(ProgressBar2, result.Completed);
   ShowOutcome(result, u"The backup was restored into " + folder + u".");
 }

@@ -21,8 +21,12 @@
 #include "app/FileNameEdit.h"
 #include "app/SaveDialog.h"
 #include "app/PasswordPanel.h"
+#include "profile/ArchiveName.h"
 #include "profile/ArchivePassword.h"
+#include "profile/ProfileBackup.h"
+#include "profile/RcloneProgram.h"
 #include "app/SchedulePanel.h"
+#include "app/RemotePanel.h"
 #include "app/UndoPanel.h"
 #include "sevenzip/SevenZip.h"
 
@@ -72,6 +76,7 @@ class TForm1 : public QWidget {
   QCheckBox* CheckBox2;
   QCheckBox* LeaveOutCachesBox;
   TPasswordPanel* PasswordPanel;
+  TRemotePanel* RemotePanel;
   QLabel* Label3;
   QProgressBar* ProgressBar1;
   TSchedulePanel* SchedulePanel;
@@ -139,6 +144,12 @@ class TForm1 : public QWidget {
   void DeleteKeptButtonClick();
   // The backups of the backup folders and the copy kept from the last restore.
   void ShowRestoreChoices();
+  // rclone's transfers shown in the bar.
+  TTransferProgress TransferProgress(QProgressBar* bar, int& shift);
+  // The archive a box names: a remote one as it stands, a local one cleaned.
+  static TArchiveName ChosenArchive(const WideString& text);
+  // Runs a restore job on the archive, downloaded first when it is remote.
+  TJobResult OnArchive(const WideString& name, const std::function<TJobResult(const WideString& archive)>& job);
   // The password question of a restore: a dialog over the window.
   TPasswordQuestion AskPassword();
   void CheckBox1Click();

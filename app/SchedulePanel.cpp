@@ -8,6 +8,7 @@
 #include "profile/ArchivePassword.h"
 #include "profile/BackupLog.h"
 #include "profile/Keyring.h"
+#include "profile/RemoteBackups.h"
 #include "sevenzip/PathUtils.h"
 
 namespace {
@@ -89,9 +90,12 @@ bool TSchedulePanel::RememberForSchedule(const WideString& password) {
 }
 
 void TSchedulePanel::SaveClick() {
+  // A remote (REMOTE:path) is taken as it stands; rclone reaches it when the backup runs.
+  const QString folder = FolderEdit->text().trimmed();
+  const bool remote = IsRemoteLocation(ToWide(folder));
   TBackupSchedule schedule{static_cast<TScheduleFrequency>(FrequencyBox->currentIndex()),
-                           SystemPathOf(FolderEdit->text().trimmed()), KeepBox->value(), FStrength()};
-  if (schedule.Frequency != TScheduleFrequency::Off &&
+                           remote ? ToWide(folder) : SystemPathOf(folder), KeepBox->value(), FStrength()};
+  if (schedule.Frequency != TScheduleFrequency::Off && !remote &&
       (!schedule.Folder.starts_with(u"\\") || !WideDirectoryExists(schedule.Folder))) {
     ShowBox(u"The folder " + schedule.Folder + u" does not exist. Nothing was saved.", u"Warning", MB_ICONWARNING);
     return;

@@ -277,6 +277,12 @@ BOOL CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES*) {
   return FailWith(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrnoToWin32(errno));
 }
 
+BOOL RemoveDirectoryW(LPCWSTR pathName) {
+  const auto host = HostPathOrFail(pathName);
+  if (!host) return FALSE;
+  return rmdir(host->c_str()) == 0 ? TRUE : FailWith(errno == ENOTEMPTY ? ERROR_DIR_NOT_EMPTY : ErrnoToWin32(errno));
+}
+
 BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists) {
   const auto source = HostPathOrFail(existingFileName);
   const auto target = source ? HostPathOrFail(newFileName) : std::nullopt;

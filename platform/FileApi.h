@@ -46,6 +46,8 @@ BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytesLow, DWORD 
 DWORD GetFileAttributesW(LPCWSTR fileName);
 BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes);
 BOOL CreateDirectoryW(LPCWSTR pathName, SECURITY_ATTRIBUTES* security);
+// Removes an empty directory; FALSE for one that holds anything.
+BOOL RemoveDirectoryW(LPCWSTR pathName);
 BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists);
 BOOL DeleteFileW(LPCWSTR fileName);
 // The room on the file system of a directory: free to this user, in all,

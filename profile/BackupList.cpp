@@ -9,6 +9,7 @@
 #include "profile/BackupRotation.h"
 #include "profile/BackupSchedule.h"
 #include "profile/LocalTime.h"
+#include "profile/RemoteBackups.h"
 #include "profile/TextFile.h"
 #include "sevenzip/PathUtils.h"
 
@@ -44,6 +45,15 @@ void AddArchivesOf(const WideString& folder, std::vector<TListedBackup>& backups
   TakeUnrepresentableNames();
 }
 
+void AddRemoteArchivesOf(const WideString& toolDirectory, const WideString& folder,
+                         std::vector<TListedBackup>& backups) {
+  std::vector<TRemoteBackup> remote;
+  ListRemoteBackups(toolDirectory, folder, remote);
+  for (const TRemoteBackup& backup : remote)
+    backups.push_back(
+        {RemoteFolderPrefix(folder) + backup.Name, DateOfName(backup.Name), backup.Size, TBackupState::Remote, u""});
+}
+
 }  // namespace
 
 std::vector<WideString> BackupFolders(const WideString& toolDirectory) {
@@ -53,16 +63,22 @@ std::vector<WideString> BackupFolders(const WideString& toolDirectory) {
   const auto records = BackupRecords(toolDirectory);
   const auto byHand = std::find_if(records.rbegin(), records.rend(),
                                    [](const TBackupRecord& record) { return record.Succeeded && !record.Scheduled; });
-  if (byHand != records.rend()) folders.push_back(WideExcludeTrailingBackslash(WideExtractFilePath(byHand->Archive)));
-  std::erase_if(folders, [](const WideString& folder) { return !WideDirectoryExists(folder); });
+  if (byHand != records.rend())
+    folders.push_back(IsRemoteLocation(byHand->Archive)
+                          ? RemoteFolderOf(byHand->Archive)
+                          : WideExcludeTrailingBackslash(WideExtractFilePath(byHand->Archive)));
+  std::erase_if(folders, [](const WideString& folder) { return !IsRemoteLocation(folder) && !WideDirectoryExists(folder); });
   if (folders.size() == 2 && folders[0] == folders[1]) folders.pop_back();
   return folders;
 }
 
-std::vector<TListedBackup> ListBackups(TSevenZip& zip, const std::vector<WideString>& folders) {
+std::vector<TListedBackup> ListBackups(TSevenZip& zip, const WideString& toolDirectory,
+                                       const std::vector<WideString>& folders) {
   std::vector<TListedBackup> backups;
   for (const WideString& folder : folders) AddArchivesOf(folder, backups);
   for (TListedBackup& backup : backups) Describe(zip, backup);
+  for (const WideString& folder : folders)
+    if (IsRemoteLocation(folder)) AddRemoteArchivesOf(toolDirectory, folder, backups);
   std::stable_sort(backups.begin(), backups.end(),
                    [](const TListedBackup& a, const TListedBackup& b) { return a.When > b.When; });
   return backups;

@@ -7,7 +7,8 @@
 
 #include "sevenzip/SevenZip.h"
 
-enum class TBackupState { Readable, NeedsPassword, Damaged, NotAnArchive };
+// Remote: on an rclone remote, not read before it is downloaded.
+enum class TBackupState { Readable, NeedsPassword, Damaged, NotAnArchive, Remote };
 
 struct TListedBackup {
   WideString Path;
@@ -19,7 +20,10 @@ struct TListedBackup {
 };
 
 // The folders the backups are made in: the automatic backups' and that of
-// the last backup made by hand; each once, those that exist.
+// the last backup made by hand; each once, those that exist (a remote one
+// is taken as it is).
 std::vector<WideString> BackupFolders(const WideString& toolDirectory);
-// Every .7z file of the folders, newest first.
-std::vector<TListedBackup> ListBackups(TSevenZip& zip, const std::vector<WideString>& folders);
+// Every .7z file of the local folders and every dated backup of the remote
+// ones, newest first.
+std::vector<TListedBackup> ListBackups(TSevenZip& zip, const WideString& toolDirectory,
+                                       const std::vector<WideString>& folders);

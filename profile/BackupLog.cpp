@@ -5,6 +5,7 @@
 
 #include "platform/HostPath.h"
 #include "profile/LocalTime.h"
+#include "profile/RemoteBackups.h"
 #include "profile/TextFile.h"
 
 namespace {
@@ -41,7 +42,7 @@ std::optional<TBackupRecord> Parse(const std::string& line) {
   if (fields.size() == 4) fields.emplace_back();
   if (fields.size() != 5) return std::nullopt;
   return TBackupRecord{Utf8ToUtf16Lossy(fields[0]), fields[1] == "ok", fields[2] == "scheduled",
-                       ToSystemPath(fields[3]).value_or(u""), Utf8ToUtf16Lossy(fields[4])};
+                       LocationFromText(fields[3]), Utf8ToUtf16Lossy(fields[4])};
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/HostPath.h"
 #include "platform/LastError.h"
 #include "platform/UserFolders.h"
+#include "profile/RemoteBackups.h"
 #include "profile/ChildProgram.h"
 #include "profile/JobLog.h"
 #include "profile/TextFile.h"
@@ -154,7 +155,7 @@ TBackupSchedule ReadSchedule(const WideString& toolDirectory) {
   schedule.Encrypted = std::find(arguments.begin(), arguments.end(), "--password-from-keyring") != arguments.end();
   for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
     const std::string& value = arguments[i + 1];
-    if (arguments[i] == "--to") schedule.Folder = ToSystemPath(value).value_or(u"");
+    if (arguments[i] == "--to") schedule.Folder = LocationFromText(value);
     if (arguments[i] == "--keep") schedule.Keep = std::atoi(value.c_str());
     for (int s = 0; s < 4; ++s)
       if (arguments[i] == "--strength" && value == StrengthNames[s]) schedule.Strength = static_cast<TCompressStrength>(s);

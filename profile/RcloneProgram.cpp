@@ -90,19 +90,38 @@ WideString ReasonOf(const std::string& log) {
   return Utf8ToUtf16Lossy(reason.empty() ? "it gave no reason" : reason);
 }
 
+// Removes a run's output files, and the work folder when the run made it.
+void RemoveWork(const WideString& workFolder, bool made) {
+  DeleteFileW((workFolder + u"\\rclone.out").c_str());
+  DeleteFileW((workFolder + u"\\rclone.log").c_str());
+  if (made) RemoveDirectoryW(workFolder.c_str());
+}
+
 HANDLE CreateOutputFile(const WideString& name) {
   return CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
 }
 
 }  // namespace
 
-bool RcloneInstalled() {
-  const auto code = RunProgram(u"rclone", {u"version"}, 10000);
-  return code && *code == 0;
+bool MakeWorkFolder(const WideString& folder) {
+  if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
+  constexpr DWORD OwnerOnly = FILE_ATTRIBUTE_UNIX_EXTENSION | FILE_ATTRIBUTE_DIRECTORY | (0700u << 16);
+  SetFileAttributesW(folder.c_str(), OwnerOnly);
+  return true;
+}
+
+std::optional<std::vector<WideString>> RcloneRemotes(const WideString& workFolder) {
+  const TRcloneResult listed = RunRclone(workFolder, {u"listremotes"});
+  if (!listed.Succeeded && listed.Reason == RcloneMissing) return std::nullopt;
+  std::vector<WideString> remotes;
+  for (const std::string& line : Lines(listed.Output))
+    if (!line.empty()) remotes.push_back(Utf8ToUtf16Lossy(line));
+  return remotes;
 }
 
 TRcloneResult RunRclone(const WideString& workFolder, const std::vector<WideString>& arguments,
                         const std::function<bool()>& stopped, const TTransferProgress& progress) {
+  const bool made = MakeWorkFolder(workFolder);
   const WideString outName = workFolder + u"\\rclone.out", logName = workFolder + u"\\rclone.log";
   WideString commandLine = u"rclone --use-json-log --stats 1s --stats-log-level NOTICE";
   for (const WideString& argument : arguments) commandLine += u" " + QuotedArgument(argument);
@@ -114,7 +133,13 @@ TRcloneResult RunRclone(const WideString& workFolder, const std::vector<WideStri
   const DWORD startError = GetLastError();
   for (const HANDLE file : {out, log})
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  if (!started) return {false, "", u"rclone could not be started: " + SystemErrorText(static_cast<Int32>(startError))};
+  if (!started) {
+    RemoveWork(workFolder, made);
+    return {false, "",
+            startError == ERROR_FILE_NOT_FOUND
+                ? RcloneMissing
+                : u"rclone could not be started: " + SystemErrorText(static_cast<Int32>(startError))};
+  }
   bool stop = false;
   LONG logRead = 0;
   while (WaitForSingleObject(process.hProcess, PollInterval) != WAIT_OBJECT_0) {
@@ -127,7 +152,6 @@ TRcloneResult RunRclone(const WideString& workFolder, const std::vector<WideStri
   CloseHandle(process.hProcess);
   TRcloneResult result{code == 0 && !stop, ReadTextFile(outName), u""};
   if (!result.Succeeded) result.Reason = stop ? StoppedJob : ReasonOf(ReadTextFile(logName));
-  DeleteFileW(outName.c_str());
-  DeleteFileW(logName.c_str());
+  RemoveWork(workFolder, made);
   return result;
 }

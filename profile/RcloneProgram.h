@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,13 +19,17 @@ struct TRcloneResult {
 // Bytes done of the total, about once a second.
 using TTransferProgress = std::function<void(Int64 done, Int64 total)>;
 
-// Whether rclone can be started at all.
-bool RcloneInstalled();
-// What a job that needs rclone says where it is not installed.
+// The remotes the user set up (rclone listremotes), "NAME:" each; none when
+// rclone cannot be started.
+std::optional<std::vector<WideString>> RcloneRemotes(const WideString& workFolder);
+// Why a job that needs rclone failed where it is not installed.
 extern const WideString RcloneMissing;
 
+// Creates the folder, private to its owner, when it is missing; whether it did.
+bool MakeWorkFolder(const WideString& folder);
+
 // Runs rclone with the arguments, its output kept in files of the work
-// folder while it runs; stopped, when given, is polled while it runs and
+// folder while it runs (a folder made for the run goes again after it); stopped, when given, is polled while it runs and
 // ends it.
 TRcloneResult RunRclone(const WideString& workFolder, const std::vector<WideString>& arguments,
                         const std::function<bool()>& stopped = nullptr, const TTransferProgress& progress = nullptr);

@@ -72,17 +72,20 @@ bool IsRemoteLocation(const WideString& location) {
   return true;
 }
 
-WideString RemoteWorkFolder(const WideString& toolDirectory) {
-  const WideString folder = toolDirectory + u"Remote.orvo-work";
-  if (CreateDirectoryW(folder.c_str(), nullptr)) {
-    constexpr DWORD OwnerOnly = FILE_ATTRIBUTE_UNIX_EXTENSION | FILE_ATTRIBUTE_DIRECTORY | (0700u << 16);
-    SetFileAttributesW(folder.c_str(), OwnerOnly);
-  }
-  return folder;
+WideString LocationFromText(const std::string& text) {
+  const WideString location = Utf8ToUtf16Lossy(text);
+  return IsRemoteLocation(location) ? location : ToSystemPath(text).value_or(u"");
 }
+
+WideString RemoteWorkFolder(const WideString& toolDirectory) { return toolDirectory + u"Remote.orvo-work"; }
 
 WideString RemoteFolderPrefix(const WideString& remoteFolder) {
   return remoteFolder.back() == u':' || remoteFolder.back() == u'/' ? remoteFolder : remoteFolder + u"/";
+}
+
+WideString RemoteFolderOf(const WideString& remoteFile) {
+  const auto slash = remoteFile.find_last_of(u'/');
+  return slash == WideString::npos ? remoteFile.substr(0, remoteFile.find(u':') + 1) : remoteFile.substr(0, slash);
 }
 
 TJobResult ReachRemoteFolder(const WideString& toolDirectory, const WideString& remoteFolder) {
@@ -109,6 +112,26 @@ TJobResult UploadBackup(const WideString& toolDirectory, const WideString& local
   const TRcloneResult moved = RunRclone(work, {u"moveto", partial, final});
   if (!moved.Succeeded) return {false, Failed(u"The uploaded backup could not be renamed to " + final, moved)};
   return {true, u""};
+}
+
+TJobResult SendBackup(const WideString& toolDirectory, const WideString& localArchive, const WideString& remoteFolder,
+                      bool keepLocal, const std::function<bool()>& stopped, const TTransferProgress& progress) {
+  const TJobResult upload = UploadBackup(toolDirectory, localArchive, remoteFolder, stopped, progress);
+  if (!upload.Completed) return {false, upload.Warning + u"\r\nThe backup is kept here: " + localArchive};
+  if (!keepLocal) DeleteFileW(localArchive.c_str());
+  return upload;
+}
+
+TJobResult BackupProfileToRemote(TSevenZip& zip, const WideString& toolDirectory, const WideString& profileDirectory,
+                                 const WideString& remoteFile, const std::function<bool()>& stopped,
+                                 const TBackupOptions& options, bool keepLocal, const TTransferProgress& progress) {
+  const WideString folder = RemoteFolderOf(remoteFile), work = RemoteWorkFolder(toolDirectory);
+  if (const TJobResult reached = ReachRemoteFolder(toolDirectory, folder); !reached.Completed) return reached;
+  MakeWorkFolder(work);
+  const WideString local = work + u"\\" + remoteFile.substr(RemoteFolderPrefix(folder).size());
+  const TJobResult written = BackupProfile(zip, profileDirectory, local, stopped, options);
+  if (!written.Completed || !written.Warning.empty()) return written;
+  return SendBackup(toolDirectory, local, folder, keepLocal, stopped, progress);
 }
 
 TJobResult ListRemoteBackups(const WideString& toolDirectory, const WideString& remoteFolder,
@@ -148,11 +171,23 @@ TJobResult DownloadBackup(const WideString& toolDirectory, const WideString& rem
                           const std::function<bool()>& stopped, const TTransferProgress& progress,
                           WideString& localArchive) {
   const WideString work = RemoteWorkFolder(toolDirectory);
-  const auto slash = remoteArchive.find_last_of(u"/:");
-  localArchive = work + u"\\download-" + remoteArchive.substr(slash + 1);
+  MakeWorkFolder(work);
+  localArchive = work + u"\\download-" + remoteArchive.substr(RemoteFolderPrefix(RemoteFolderOf(remoteArchive)).size());
   const TRcloneResult download = RunRclone(work, {u"copyto", remoteArchive, localArchive}, stopped, progress);
   if (download.Succeeded && SameFile(work, localArchive, remoteArchive)) return {true, u""};
   DeleteFileW(localArchive.c_str());
   if (download.Succeeded) return {false, u"The download of " + remoteArchive + u" arrived different from it."};
   return {false, Failed(u"The download of " + remoteArchive + u" failed", download)};
+}
+
+TJobResult WithDownloadedBackup(const WideString& toolDirectory, const WideString& remoteArchive,
+                                const std::function<bool()>& stopped, const TTransferProgress& progress,
+                                const std::function<TJobResult(const WideString& localArchive)>& job) {
+  WideString local;
+  const TJobResult download = DownloadBackup(toolDirectory, remoteArchive, stopped, progress, local);
+  if (!download.Completed) return {false, download.Warning + u"\r\nNothing was changed."};
+  const TJobResult result = job(local);
+  DeleteFileW(local.c_str());
+  RemoveDirectoryW(RemoteWorkFolder(toolDirectory).c_str());
+  return result;
 }

@@ -87,6 +87,19 @@ TEST_F(Schedule, AMissingFolderIsRefused) {
   EXPECT_FALSE(std::filesystem::exists(Units() + ".timer"));
 }
 
+// An rclone remote is taken as it stands: the unit backs up to it and the window shows it again.
+TEST_F(Schedule, ARemoteFolderIsSavedAsItStands) {
+  ShowForm();
+  Form->SchedulePanel->FrequencyBox->setCurrentIndex(1);
+  Form->SchedulePanel->FolderEdit->setText("nas:orvo/daily");
+  Press(Form->SchedulePanel->SaveButton);
+  EXPECT_NE(Dir.Read("config/systemd/user/" + Units().substr(Units().rfind('/') + 1) + ".service").find("nas:orvo/daily"),
+            std::string::npos);
+  Form.reset();
+  ShowForm();
+  EXPECT_EQ(Form->SchedulePanel->FolderEdit->text(), "nas:orvo/daily");
+}
+
 TEST_F(Schedule, AFailedScheduledBackupIsShownUntilABackupSucceeds) {
   MakeSampleTree(Dir, "Profile");
   RecordBackup(ToolDirectory(), {u"2026-12-01 03:00:00", false, true, Dir.System("backups/x.7z"), u"The disk is full."});
