@@ -18,28 +18,9 @@ namespace {
 
 constexpr DWORD PollInterval = 250;  // milliseconds
 
-// The text of a JSON string field in a log line ("" when absent); escapes
-// other than \" \\ and \n are kept as they stand.
-std::string Field(const std::string& line, const std::string& name) {
-  const std::string key = "\"" + name + "\":\"";
-  const auto start = line.find(key);
-  if (start == std::string::npos) return "";
-  std::string text;
-  for (auto i = start + key.size(); i < line.size() && line[i] != '"'; ++i) {
-    if (line[i] == '\\' && i + 1 < line.size()) {
-      ++i;
-      text += line[i] == 'n' ? '\n' : line[i];
-    } else {
-      text += line[i];
-    }
-  }
-  return text;
-}
-
 Int64 Number(const std::string& line, const std::string& name) {
-  const std::string key = "\"" + name + "\":";
-  const auto start = line.find(key);
-  return start == std::string::npos ? -1 : std::strtoll(line.c_str() + start + key.size(), nullptr, 10);
+  const std::string digits = JsonField(line, name);
+  return digits.empty() ? -1 : std::strtoll(digits.c_str(), nullptr, 10);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -84,7 +65,7 @@ WideString ReasonOf(const std::string& log) {
   for (const std::string& line : Lines(log)) {
     if (line.empty()) continue;
     if (line.front() != '{') reason = line.size() > 20 && line[4] == '/' ? line.substr(20) : line;
-    else if (Field(line, "level") == "error" || Field(line, "level") == "critical") reason = Field(line, "msg");
+    else if (JsonField(line, "level") == "error" || JsonField(line, "level") == "critical") reason = JsonField(line, "msg");
   }
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
   return Utf8ToUtf16Lossy(reason.empty() ? "it gave no reason" : reason);
@@ -102,6 +83,21 @@ HANDLE CreateOutputFile(const WideString& name) {
 }
 
 }  // namespace
+
+std::string JsonField(const std::string& text, const std::string& name) {
+  const std::string key = "\"" + name + "\":";
+  auto at = text.find(key);
+  if (at == std::string::npos) return "";
+  at += key.size();
+  while (at < text.size() && text[at] == ' ') ++at;
+  if (at >= text.size() || text[at] != '"') return text.substr(at, text.find_first_of(",} \n", at) - at);
+  std::string value;
+  for (++at; at < text.size() && text[at] != '"'; ++at) {
+    if (text[at] == '\\' && at + 1 < text.size()) ++at, value += text[at] == 'n' ? '\n' : text[at];
+    else value += text[at];
+  }
+  return value;
+}
 
 bool MakeWorkFolder(const WideString& folder) {
   if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;

@@ -25,6 +25,10 @@ std::optional<std::vector<WideString>> RcloneRemotes(const WideString& workFolde
 // Why a job that needs rclone failed where it is not installed.
 extern const WideString RcloneMissing;
 
+// A field of rclone's JSON output, the first of its name in the text: a
+// string's text (\" \\ and \n undone) or a number's digits; "" when absent.
+std::string JsonField(const std::string& text, const std::string& name);
+
 // Creates the folder, private to its owner, when it is missing; whether it did.
 bool MakeWorkFolder(const WideString& folder);
 

@@ -11,17 +11,6 @@ bool IsNameCharacter(char16_t c) {
          c == u'.' || c == u' ';
 }
 
-// The value of a JSON field in rclone's listing: a string's text or a number's digits.
-std::string Value(const std::string& text, const std::string& name) {
-  const std::string key = "\"" + name + "\":";
-  auto at = text.find(key);
-  if (at == std::string::npos) return "";
-  at += key.size();
-  while (at < text.size() && text[at] == ' ') ++at;
-  if (at < text.size() && text[at] == '"') return text.substr(at + 1, text.find('"', at + 1) - at - 1);
-  return text.substr(at, text.find_first_of(",}\n", at) - at);
-}
-
 // The listing's objects, one per line as rclone writes them without --stat.
 std::vector<std::string> Objects(const std::string& listing) {
   std::vector<std::string> objects;
@@ -33,33 +22,20 @@ std::vector<std::string> Objects(const std::string& listing) {
 
 WideString Failed(const WideString& what, const TRcloneResult& run) { return what + u": " + run.Reason; }
 
-// A hash the remote keeps of the uploaded file, and the same hash of the
-// local one; both empty when the remote keeps none.
-std::pair<std::string, std::string> Hashes(const WideString& work, const WideString& local, const WideString& remote) {
-  const TRcloneResult stat = RunRclone(work, {u"lsjson", u"--stat", u"--hash", remote});
-  for (const char* type : {"md5", "sha1"}) {
-    const std::string theirs = Value(stat.Output, type);
-    if (theirs.empty()) continue;
-    const TRcloneResult ours =
-        RunRclone(work, {u"hashsum", Utf8ToUtf16Lossy(type), local});
-    return {theirs, ours.Output.substr(0, ours.Output.find(' '))};
-  }
-  return {"", ""};
-}
-
-// The size of a remote or local file; -1 when it cannot be had.
-Int64 SizeOf(const WideString& work, const WideString& file) {
-  const TRcloneResult stat = RunRclone(work, {u"lsjson", u"--stat", file});
-  const std::string size = Value(stat.Output, "Size");
-  return stat.Succeeded && !size.empty() ? std::stoll(size) : -1;
-}
-
-// Whether the remote file is the local one: the same hash, else the same size.
+// Whether the remote file is the local one: the same hash where the remote
+// keeps one, else the same size.
 bool SameFile(const WideString& work, const WideString& local, const WideString& remote) {
-  const auto [theirs, ours] = Hashes(work, local, remote);
-  if (!theirs.empty()) return theirs == ours;
-  const Int64 size = SizeOf(work, local);
-  return size >= 0 && SizeOf(work, remote) == size;
+  const TRcloneResult theirs = RunRclone(work, {u"lsjson", u"--stat", u"--hash", remote});
+  if (!theirs.Succeeded) return false;
+  for (const char* type : {"md5", "sha1"}) {
+    const std::string hash = JsonField(theirs.Output, type);
+    if (hash.empty()) continue;
+    const TRcloneResult ours = RunRclone(work, {u"hashsum", Utf8ToUtf16Lossy(type), local});
+    return ours.Succeeded && ours.Output.substr(0, ours.Output.find(' ')) == hash;
+  }
+  const TRcloneResult ours = RunRclone(work, {u"lsjson", u"--stat", local});
+  const std::string size = JsonField(theirs.Output, "Size");
+  return ours.Succeeded && !size.empty() && JsonField(ours.Output, "Size") == size;
 }
 
 }  // namespace
@@ -140,8 +116,8 @@ TJobResult ListRemoteBackups(const WideString& toolDirectory, const WideString& 
   const TRcloneResult listing = RunRclone(work, {u"lsjson", u"--files-only", remoteFolder});
   if (!listing.Succeeded) return {false, Failed(u"The backups of " + remoteFolder + u" could not be listed", listing)};
   for (const std::string& object : Objects(listing.Output)) {
-    const WideString name = Utf8ToUtf16Lossy(Value(object, "Name"));
-    if (IsDatedArchiveName(name)) backups.push_back({name, std::stoll("0" + Value(object, "Size")), Value(object, "ModTime")});
+    const WideString name = Utf8ToUtf16Lossy(JsonField(object, "Name"));
+    if (IsDatedArchiveName(name)) backups.push_back({name, std::stoll("0" + JsonField(object, "Size")), JsonField(object, "ModTime")});
   }
   std::sort(backups.begin(), backups.end(), [](const auto& a, const auto& b) { return a.Name < b.Name; });
   return {true, u""};
