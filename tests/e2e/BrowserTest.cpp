@@ -14,6 +14,7 @@
 
 #include "profile/HostServices.h"
 #include "tests/ArchiveFixtures.h"
+#include "tests/RcloneServer.h"
 #include "tests/app/FormFixture.h"
 #include "tests/e2e/Chromium.h"
 #include "tests/e2e/PageServer.h"
@@ -164,6 +165,31 @@ TEST_F(Browser, AnEncryptedBackupOfARealProfileRestoresAndChromiumOpensIt) {
   ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("two")));
   Form->PageControl1->setCurrentWidget(Form->TabSheet5);
   AnsweringPasswords({"cookies stay mine"}, [&] { Restore("locked1.7z"); });
+  ASSERT_EQ(LastBoxText(), "Restore process is complete!");
+  EXPECT_EQ(VisitedUrls("Profile"), visited);
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("one")));
+  EXPECT_EQ(QueryDatabase(Dir.Host("Profile/Default/Cookies"), "select name from cookies order by name;"), "one\n");
+}
+
+// A real profile sent to an SFTP server on 127.0.0.1, restored from there
+// through the Restore page's list, and opened by Chromium.
+TEST_F(Browser, ARealProfileGoesToAnSftpRemoteAndComesBackFromIt) {
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("one")));
+  const std::string visited = VisitedUrls("Profile");
+  Dir.MakeDirectory("served");
+  Dir.MakeDirectory("scratch");
+  TRcloneServer server("sftp", "orvoe2e", Dir.Host("served"), Dir.Host("scratch"));
+  ShowForm();
+  Form->PageControl1->setCurrentWidget(Form->TabSheet2);
+  Type(Form->BackupFileDir, "orvoe2e:profiles");
+  FormFixture::Press(Form->BitBtn1);
+  ASSERT_EQ(LastBoxText(), "Backup complete! (verified, uploaded)");
+  EXPECT_FALSE(Dir.Exists("Remote.orvo-work/Orvo-Profile-"));
+  ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("two")));
+  Form->PageControl1->setCurrentWidget(Form->TabSheet5);
+  ASSERT_GE(Form->BackupsList->count(), 1);
+  Form->BackupsList->itemClicked(Form->BackupsList->item(0));
+  Press(Form->BitBtn2, IDYES);
   ASSERT_EQ(LastBoxText(), "Restore process is complete!");
   EXPECT_EQ(VisitedUrls("Profile"), visited);
   ASSERT_TRUE(VisitWithChromium(Dir.Host("Profile"), Pages.Url("one")));
