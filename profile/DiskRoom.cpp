@@ -3,9 +3,7 @@
 #include <cstdio>
 
 #include "platform/FileApi.h"
-#include "platform/FindApi.h"
 #include "platform/HostPath.h"
-#include "profile/BrowserCaches.h"
 #include "sevenzip/PathUtils.h"
 
 namespace {
@@ -19,26 +17,6 @@ struct TNeed {
   std::uint64_t BytesPerEntry = 0;
   std::uint64_t WithMargin() const { return Bytes + Bytes / 100 + Entries * BytesPerEntry; }
 };
-
-void CountTree(const WideString& top, const WideString& relative, bool withCaches, TNeed& need) {
-  WIN32_FIND_DATAW data;
-  const HANDLE search = FindFirstFileW(((relative.empty() ? top : top + u"\\" + relative) + u"\\*.*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    const WideString name = data.cFileName;
-    if (name == u"." || name == u"..") continue;
-    const WideString path = relative.empty() ? name : relative + u"\\" + name;
-    if (!withCaches && IsRebuilt(path)) continue;
-    ++need.Entries;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      CountTree(top, path, withCaches, need);
-    } else {
-      need.Bytes += (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    }
-  } while (FindNextFileW(search, &data));
-  FindClose(search);
-  TakeUnrepresentableNames();
-}
 
 // The nearest existing folder at or above the path.
 WideString ExistingFolder(WideString path) {
@@ -74,9 +52,7 @@ std::optional<WideString> ShortOfRoomForRestore(const std::vector<TArchiveItem>&
   return ShortOfRoom(need, folder, u"Restoring", u"Nothing was changed.");
 }
 
-std::optional<WideString> ShortOfRoomForBackup(const WideString& profileDirectory, bool withCaches,
-                                               const WideString& archiveName) {
-  TNeed need{.BytesPerEntry = 128};
-  CountTree(profileDirectory, u"", withCaches, need);
+std::optional<WideString> ShortOfRoomForBackup(Int64 bytes, UInt32 entries, const WideString& archiveName) {
+  const TNeed need{.Bytes = static_cast<std::uint64_t>(bytes), .Entries = entries, .BytesPerEntry = 128};
   return ShortOfRoom(need, WideExtractFilePath(archiveName), u"The backup", u"Nothing was written.");
 }

@@ -14,8 +14,7 @@ std::string HumanSize(double bytes);
 // one would not fit: what it needs and what is free. None when it fits or
 // the free room cannot be told.
 std::optional<WideString> ShortOfRoomForRestore(const std::vector<TArchiveItem>& items, const WideString& folder);
-// The same for a backup of the profile (its size: an upper bound for a
-// stored backup; the rebuilt folders not counted unless they go in) into
-// the archive's folder.
-std::optional<WideString> ShortOfRoomForBackup(const WideString& profileDirectory, bool withCaches,
-                                               const WideString& archiveName);
+// The same for a backup of so many bytes in so many entries (what the
+// component gathered: an upper bound for a stored backup) into the archive's
+// folder.
+std::optional<WideString> ShortOfRoomForBackup(Int64 bytes, UInt32 entries, const WideString& archiveName);

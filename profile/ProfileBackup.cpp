@@ -43,6 +43,28 @@ struct TAttempt {
   std::vector<WideString> Unsound;
 };
 
+// While it lives, the component's total, before anything is written, is
+// held against the room at the archive's folder: too little stops the
+// component there, and says why.
+class TRoomCheck {
+ public:
+  TRoomCheck(TSevenZip& zip, const WideString& archiveName, std::optional<WideString>& shortOfRoom)
+      : FZip(zip), FShown(zip.OnPreProgress) {
+    zip.OnPreProgress = [this, archiveName, &shortOfRoom](TSevenZip* sender, Int64 total) {
+      shortOfRoom = ShortOfRoomForBackup(total, sender->EntriesGathered(), archiveName);
+      if (shortOfRoom) sender->Cancel();
+      else if (FShown) FShown(sender, total);
+    };
+  }
+  ~TRoomCheck() { FZip.OnPreProgress = FShown; }
+  TRoomCheck(const TRoomCheck&) = delete;
+  TRoomCheck& operator=(const TRoomCheck&) = delete;
+
+ private:
+  TSevenZip& FZip;
+  T7zPreProgressEvent FShown;
+};
+
 void Write(TSevenZip& zip, const WideString& profileDirectory, const WideString& archiveName,
            const std::function<bool()>& stopped, const TBackupOptions& options, TAttempt& attempt) {
   if (options.OnStep) options.OnStep(TBackupStep::Writing);
@@ -53,10 +75,16 @@ void Write(TSevenZip& zip, const WideString& profileDirectory, const WideString&
   for (const WideString& entry : BackupEntries(profileDirectory, options.WithCaches)) zip.Files().AddString(entry);
   zip.SetLastError(0);
   Int32 result = -1;
+  std::optional<WideString> shortOfRoom;
   try {
+    const TRoomCheck room(zip, archiveName, shortOfRoom);
     result = zip.Add();
   } catch (const EAbort&) {
     attempt.Problem = u"The backup file " + archiveName + u" could not be written: " + SystemErrorText(zip.LastError());
+    return;
+  }
+  if (shortOfRoom) {
+    attempt.Problem = *shortOfRoom;
     return;
   }
   attempt.Problem = stopped() ? StoppedJob : log.Describe(archiveName);
@@ -118,8 +146,6 @@ TJobResult BackUp(TSevenZip& zip, const WideString& profileDirectory, const Wide
                   const std::function<bool()>& stopped, const TBackupOptions& options) {
   const TRecovery recovery = RecoverInterruptedSwap(profileDirectory);
   if (!recovery.Settled) return {false, recovery.Report};
-  if (const auto shortOfRoom = ShortOfRoomForBackup(profileDirectory, options.WithCaches, archiveName))
-    return {false, *shortOfRoom};
   RemoveLeftoverPartials(archiveName);
   if (WideDirectoryExists(DatabaseCheckFolder(profileDirectory))) ShellDeleteFiles(DatabaseCheckFolder(profileDirectory));
   const WideString partial = PartialArchiveName(archiveName);

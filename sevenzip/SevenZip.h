@@ -172,6 +172,8 @@ class TSevenZip {
   const TWideStringArray& NamesOfVolumesWritten() const { return FNamesOfVolumesWritten; }
   // The items the last Add handed to the engine, without those it left out.
   const std::vector<TAddedItem>& ItemsAdded() const { return FItemsAdded; }
+  // How many entries Add gathered to store; known when it raises OnPreProgress.
+  UInt32 EntriesGathered() const { return FEntriesGathered; }
 
   // Sets ErrCode and raises OnMessage; never raises an error of its own making.
   void ReportError(Int32 code, const WideString& fileName);
@@ -240,6 +242,7 @@ class TSevenZip {
   WideString FPassword;
   TWideStringArray FNamesOfVolumesWritten;
   std::vector<TAddedItem> FItemsAdded;
+  UInt32 FEntriesGathered = 0;
   IInArchive* inA = nullptr;
   IOutArchive* outA = nullptr;
   ISetProperties* sp = nullptr;

@@ -79,7 +79,13 @@ Int32 TSevenZip::Add() {
   const UInt32 count = Ffiles.Count;
   for (UInt32 i = 0; i < count; ++i) GatherEntry(*created, Ffiles.WStrings[i]);
   created->TrimEntries();
+  FEntriesGathered = created->EntryCount();
   RaisePreProgress(created->TotalSize());
+  // Stopped on seeing the total: nothing is created.
+  if (MainCancel()) {
+    ReportError(CodeUserCanceled, u"");
+    return -1;
+  }
 
   TInterfaceRef<IOutStream> output(OpenAddOutput());
   if (!output) return -1;

@@ -263,7 +263,10 @@ TEST(Add, ProgressCountsTheWholeTotal) {
   zip.OnMessage = [&](TSevenZip*, Int32 code, const WideString&, const WideString&) { codes.push_back(code); };
   EXPECT_NE(zip.Add(), 0);
   EXPECT_EQ(total, (5LL << 30) + (3 << 20));
+  EXPECT_EQ(zip.EntriesGathered(), 2u);
   EXPECT_EQ(codes, std::vector<Int32>{CodeUserCanceled});
+  // Stopped at the total, the component creates no archive.
+  EXPECT_FALSE(dir.Exists("x.7z"));
 
   std::remove(dir.Host("p/sparse").c_str());
   zip.OnPreProgress = nullptr;
