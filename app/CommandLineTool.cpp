@@ -492,7 +492,8 @@ int TCommandLineTool::Test() {
   const auto given = GivenPassword(FRequest, FToolDirectory);
   if (!given->Problem.empty()) return Failed(given->Problem);
   TSevenZip& zip = Component("Testing");
-  TJobResult result = ObtainPassword(zip, archive, AnswerWith(*given));
+  std::optional<std::vector<TArchiveItem>> items;
+  TJobResult result = ObtainPassword(zip, archive, AnswerWith(*given), items);
   if (result.Completed) result = TestArchive(zip, archive);
   zip.SetPassword(u"");
   FProgress->Finish();
@@ -524,12 +525,12 @@ int TCommandLineTool::List() {
   const auto given = GivenPassword(FRequest, FToolDirectory);
   if (!given->Problem.empty()) return Failed(given->Problem);
   TSevenZip zip;
-  std::vector<TArchiveItem> items;
-  TJobResult result = ObtainPassword(zip, archive, AnswerWith(*given));
-  if (result.Completed) result = ListArchive(zip, archive, items);
+  std::optional<std::vector<TArchiveItem>> items;
+  TJobResult result = ObtainPassword(zip, archive, AnswerWith(*given), items);
+  if (result.Completed && !items) result = ListArchive(zip, archive, items.emplace());
   zip.SetPassword(u"");
   if (!result.Completed) return Failed(result.Warning);
-  for (const TArchiveItem& item : items)
+  for (const TArchiveItem& item : *items)
     std::printf("%s %14lld  %s%s\n", DateTimeText(item.Modified).c_str(), static_cast<long long>(item.Size),
                 ConsoleText(item.Name).c_str(), item.Directory ? "/" : "");
   return std::fflush(stdout) == 0 ? ExitDone : ExitFailed;

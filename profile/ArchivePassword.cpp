@@ -27,8 +27,9 @@ TArchiveProbe ProbeArchive(TSevenZip& zip, const WideString& archiveName) {
   TArchiveProbe probe;
   TJobLog log(zip, archiveName);
   const T7zListfileEvent saved = zip.OnListfile;
-  zip.OnListfile = [&probe](TSevenZip*, const WideString&, Int64 index, Int64 size, Int64, Int64, Int64,
-                            const WideString& method, double) {
+  zip.OnListfile = [&probe](TSevenZip*, const WideString& name, Int64 index, Int64 size, Int64, Int64 attributes,
+                            Int64, const WideString& method, double modified) {
+    probe.Items.push_back({name, size, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, modified});
     if (size <= 0) return;
     if (probe.FirstMethod.empty()) probe.FirstMethod = method;
     if (!probe.FirstEncryptedFile && method.find(u"AES") != WideString::npos)
@@ -43,22 +44,38 @@ TArchiveProbe ProbeArchive(TSevenZip& zip, const WideString& archiveName) {
   return probe;
 }
 
-bool NeedsPassword(TSevenZip& zip, const WideString& archiveName) {
+bool NeedsPassword(const TArchiveProbe& probe) { return probe.PasswordAsked || probe.FirstEncryptedFile.has_value(); }
+
+namespace {
+
+TArchiveProbe ProbeWithoutPassword(TSevenZip& zip, const WideString& archiveName) {
   const WideString saved = zip.Password();
   zip.SetPassword(u"");
-  const TArchiveProbe probe = ProbeArchive(zip, archiveName);
+  TArchiveProbe probe = ProbeArchive(zip, archiveName);
   zip.SetPassword(saved);
-  return probe.PasswordAsked || probe.FirstEncryptedFile.has_value();
+  return probe;
 }
 
-bool PasswordFits(TSevenZip& zip, const WideString& archiveName) {
-  const TArchiveProbe probe = ProbeArchive(zip, archiveName);
+// Whether the component's password opens the archive (its names, and the data
+// of its first encrypted file), and the items its listing gave.
+bool PasswordFits(TSevenZip& zip, const WideString& archiveName, std::optional<std::vector<TArchiveItem>>& items) {
+  TArchiveProbe probe = ProbeArchive(zip, archiveName);
   if (!probe.Listed) return false;
-  return !probe.FirstEncryptedFile || ItemReads(zip, archiveName, *probe.FirstEncryptedFile);
+  if (probe.FirstEncryptedFile && !ItemReads(zip, archiveName, *probe.FirstEncryptedFile)) return false;
+  items = std::move(probe.Items);
+  return true;
 }
 
-TJobResult ObtainPassword(TSevenZip& zip, const WideString& archiveName, const TPasswordQuestion& ask) {
-  if (!NeedsPassword(zip, archiveName)) return {true, u""};
+}  // namespace
+
+TJobResult ObtainPassword(TSevenZip& zip, const WideString& archiveName, const TPasswordQuestion& ask,
+                          std::optional<std::vector<TArchiveItem>>& items) {
+  items.reset();
+  TArchiveProbe probe = ProbeWithoutPassword(zip, archiveName);
+  if (!NeedsPassword(probe)) {
+    if (probe.Listed) items = std::move(probe.Items);
+    return {true, u""};
+  }
   WideString password;
   for (int answer = 0; answer < PasswordAnswers; ++answer) {
     if (!ask || !ask(archiveName, answer > 0, password)) {
@@ -69,7 +86,7 @@ TJobResult ObtainPassword(TSevenZip& zip, const WideString& archiveName, const T
     }
     zip.SetPassword(password);
     ForgetPassword(password);
-    if (PasswordFits(zip, archiveName)) return {true, u""};
+    if (PasswordFits(zip, archiveName, items)) return {true, u""};
   }
   zip.SetPassword(u"");
   return {false, WrongPassword + u" Nothing was changed."};

@@ -25,7 +25,7 @@ void Describe(TSevenZip& zip, TListedBackup& backup) {
   zip.SetPassword(u"");
   const TArchiveProbe probe = ProbeArchive(zip, backup.Path);
   backup.Method = probe.FirstMethod;
-  if (probe.PasswordAsked || probe.FirstEncryptedFile) backup.State = TBackupState::NeedsPassword;
+  if (NeedsPassword(probe)) backup.State = TBackupState::NeedsPassword;
   else if (probe.Listed) backup.State = TBackupState::Readable;
   else backup.State = BeginsAs7z(backup.Path) ? TBackupState::Damaged : TBackupState::NotAnArchive;
 }

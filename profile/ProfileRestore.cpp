@@ -1,5 +1,8 @@
 #include "profile/ProfileRestore.h"
 
+#include <optional>
+#include <vector>
+
 #include "platform/FileApi.h"
 #include "platform/FindApi.h"
 #include "platform/HostPath.h"
@@ -79,11 +82,11 @@ WideString KeptCopyRoom(const WideString& profileDirectory) {
 // room when the folder is the profile's).
 TJobResult Prepare(TSevenZip& zip, const WideString& archiveName, const WideString& folder,
                    const TPasswordQuestion& askPassword, const WideString& profileDirectory = u"") {
-  const TJobResult password = ObtainPassword(zip, archiveName, askPassword);
+  std::optional<std::vector<TArchiveItem>> items;
+  const TJobResult password = ObtainPassword(zip, archiveName, askPassword, items);
   if (!password.Completed) return password;
-  std::vector<TArchiveItem> items;
-  if (ListArchive(zip, archiveName, items).Completed)
-    if (const auto shortOfRoom = ShortOfRoomForRestore(items, folder))
+  if (items)
+    if (const auto shortOfRoom = ShortOfRoomForRestore(*items, folder))
       return {false, *shortOfRoom + (profileDirectory.empty() ? u"" : KeptCopyRoom(profileDirectory))};
   return {true, u""};
 }
