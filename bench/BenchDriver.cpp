@@ -2,7 +2,8 @@
 // platform: the box typed into, the button pressed, every box answered (a
 // password question refused). It prints one JSON object: the job's wall
 // time, the progress events and the time spent in the window's progress
-// handlers, when each step of the job began, and what the final box said.
+// handlers, the process's CPU time (user and system) from the press to the
+// box, when each step of the job began, and what the final box said.
 // "start" only shows the window, as a start of the tool does (it puts an
 // interrupted restore right), and reports its first box; "undo" presses
 // "Undo the last restore" and reports the last box.
@@ -13,10 +14,12 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/MainForm.h"
@@ -70,6 +73,14 @@ struct TProgressMeter {
   }
 };
 
+// User and system CPU seconds of the whole process so far, every thread's.
+std::pair<double, double> ProcessCpu() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& time) { return time.tv_sec + time.tv_usec / 1e6; };
+  return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
+}
+
 std::string Escaped(const std::string& text) {
   std::string out;
   for (char c : text) {
@@ -121,14 +132,16 @@ int main(int argc, char* argv[]) {
   box->SetText(QString::fromLocal8Bit(argv[3]));
   QElapsedTimer clock;
   meter.Pressed = std::chrono::steady_clock::now();
+  const auto [userBefore, systemBefore] = ProcessCpu();
   clock.start();
   QTest::mouseClick(backup ? form.BitBtn1 : form.BitBtn2, Qt::LeftButton);
   const double seconds = clock.nsecsElapsed() / 1e9;
+  const auto [userAfter, systemAfter] = ProcessCpu();
   std::string steps;
   for (const double start : meter.StepStarts) steps += (steps.empty() ? "" : ", ") + std::to_string(start);
-  std::printf("{\"job_seconds\": %.4f, \"progress_events\": %ld, \"handler_seconds\": %.4f, \"step_starts\": [%s], "
-              "\"box\": \"%s\"}\n",
-              seconds, meter.Events, meter.HandlerSeconds, steps.c_str(),
+  std::printf("{\"job_seconds\": %.4f, \"job_user_seconds\": %.4f, \"job_system_seconds\": %.4f, "
+              "\"progress_events\": %ld, \"handler_seconds\": %.4f, \"step_starts\": [%s], \"box\": \"%s\"}\n",
+              seconds, userAfter - userBefore, systemAfter - systemBefore, meter.Events, meter.HandlerSeconds, steps.c_str(),
               Escaped(ToQString(answers.LastText).toStdString()).c_str());
   return 0;
 }

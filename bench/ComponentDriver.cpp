@@ -1,12 +1,16 @@
 // The archive component alone, without the window: one backup or restore as
 // the profile jobs call it, for measuring the component against the 7z
-// command (instruction and system-call counts).
+// command (instruction and system-call counts), and the same backup read
+// back as the backup job reads it (the engine's test and the listing).
 //   OrvoComponent add FOLDER ARCHIVE LEVEL     (LEVEL: 0 SAVE ... 3 MAXIMUM)
+//   OrvoComponent backup FOLDER ARCHIVE LEVEL  (add, then read back)
 //   OrvoComponent extract ARCHIVE FOLDER
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/HostPath.h"
+#include "profile/BackupVerification.h"
 #include "sevenzip/SevenZip.h"
 
 namespace {
@@ -17,18 +21,20 @@ WideString SystemPath(const char* hostPath) { return ToSystemPath(hostPath).valu
 
 int main(int argc, char* argv[]) {
   if (argc < 4) {
-    std::fputs("usage: OrvoComponent add FOLDER ARCHIVE LEVEL | extract ARCHIVE FOLDER\n", stderr);
+    std::fputs("usage: OrvoComponent add|backup FOLDER ARCHIVE LEVEL | extract ARCHIVE FOLDER\n", stderr);
     return 2;
   }
   const std::string mode = argv[1];
   TSevenZip zip;
-  if (mode == "add") {
+  if (mode == "add" || mode == "backup") {
     zip.SetAddRootDir(SystemPath(argv[2]));
     zip.Files().AddString(SystemPath(argv[2]) + u"\\*.*");
     zip.SetAddOptions({AddRecurseDirs});
     zip.SetSZFileName(SystemPath(argv[3]));
     zip.SetLZMACompressStrength(static_cast<TCompressStrength>(argc > 4 ? std::stoi(argv[4]) : 0));
-    return zip.Add() == 0 ? 0 : 1;
+    if (zip.Add() != 0) return 1;
+    std::vector<TArchiveItem> listing;
+    return mode == "add" || VerifyBackup(zip, zip.SZFileName(), zip.ItemsAdded(), listing).Completed ? 0 : 1;
   }
   zip.SetSZFileName(SystemPath(argv[2]));
   zip.SetExtrBaseDir(SystemPath(argv[3]));
