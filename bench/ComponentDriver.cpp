@@ -1,10 +1,12 @@
 // The archive component alone, without the window: one backup or restore as
 // the profile jobs call it, for measuring the component against the 7z
 // command (instruction and system-call counts), and the same backup read
-// back as the backup job reads it (the engine's test and the listing).
+// back as the backup job reads it (the engine's test and the listing), and
+// a restore listed first as the restore job lists it (for its password and room).
 //   OrvoComponent add FOLDER ARCHIVE LEVEL     (LEVEL: 0 SAVE ... 3 MAXIMUM)
 //   OrvoComponent backup FOLDER ARCHIVE LEVEL  (add, then read back)
 //   OrvoComponent extract ARCHIVE FOLDER
+//   OrvoComponent restore ARCHIVE FOLDER       (list, then extract)
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,7 +23,7 @@ WideString SystemPath(const char* hostPath) { return ToSystemPath(hostPath).valu
 
 int main(int argc, char* argv[]) {
   if (argc < 4) {
-    std::fputs("usage: OrvoComponent add|backup FOLDER ARCHIVE LEVEL | extract ARCHIVE FOLDER\n", stderr);
+    std::fputs("usage: OrvoComponent add|backup FOLDER ARCHIVE LEVEL | extract|restore ARCHIVE FOLDER\n", stderr);
     return 2;
   }
   const std::string mode = argv[1];
@@ -36,6 +38,10 @@ int main(int argc, char* argv[]) {
     std::vector<TArchiveItem> listing;
     return mode == "add" || VerifyBackup(zip, zip.SZFileName(), zip.ItemsAdded(), listing).Completed ? 0 : 1;
   }
+  std::vector<TArchiveItem> items;
+  if (mode == "restore" && !ListArchive(zip, SystemPath(argv[2]), items).Completed) return 1;
+  // A listing leaves the names it read as the selection; the restore takes every item.
+  zip.Files().Clear();
   zip.SetSZFileName(SystemPath(argv[2]));
   zip.SetExtrBaseDir(SystemPath(argv[3]));
   return zip.Extract(false) == 0 ? 0 : 1;
