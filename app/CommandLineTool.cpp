@@ -271,6 +271,9 @@ class TCommandLineTool {
   std::optional<int> WriteBackup(const WideString& archive, TCompressStrength strength, bool& encrypted,
                                  const TBackupJob& job);
   int BackupDone(const WideString& archive, const WideString& how, const WideString& rotated);
+  // What a completed restore says: where the backup went and, for the
+  // profile, where the profile it replaced is kept.
+  WideString RestoredText() const;
   // Shows rclone's transfers as a step of the job's progress.
   TTransferProgress TransferProgress(const std::string& step);
   // Takes the lock and settles an interrupted restore; why the job must not
@@ -468,7 +471,17 @@ int TCommandLineTool::Restore() {
                                                                              TransferProgress("Downloading"), restore)
                                                       : restore(ArchiveOperand());
   FProgress->Finish();
-  return result.Completed ? ExitDone : Failed(result.Warning);
+  if (!result.Completed) return Failed(result.Warning);
+  SayError(RestoredText());
+  return ExitDone;
+}
+
+WideString TCommandLineTool::RestoredText() const {
+  if (FRequest.Has("--into")) return u"Restore complete: " + AbsoluteSystemPath(FRequest.Options.at("--into"));
+  WideString text = u"Restore complete: " + FProfileDirectory;
+  if (const auto kept = KeptProfile(FProfileDirectory))
+    text += u". The profile it replaced is kept as " + kept->Path + u"; OrvoTool undo-restore puts it back.";
+  return text;
 }
 
 int TCommandLineTool::ListBackups() {

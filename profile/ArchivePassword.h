@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <optional>
-
 #include <vector>
 
 #include "profile/ArchiveCheck.h"

@@ -352,6 +352,7 @@ TEST_F(CommandLine, RestoreIntoAFolderLeavesTheProfile) {
   Dir.MakeDirectory("into");
   const TRun into = Run({"restore", "--into", Dir.Host("into"), Dir.Host("backups/b.7z")});
   EXPECT_EQ(into.Status, 0) << into.Err;
+  EXPECT_NE(into.Err.find("OrvoTool: Restore complete: " + Dir.Host("into") + "\n"), std::string::npos) << into.Err;
   EXPECT_EQ(DescribeTree(Dir.Host("into")), profile);
   const TRun again = Run({"restore", Dir.Host("backups/b.7z"), "--into", Dir.Host("into")});
   EXPECT_EQ(again.Status, 1);
@@ -367,8 +368,15 @@ TEST_F(CommandLine, UndoRestorePutsBackTheProfileTheRestoreReplaced) {
   Dir.MakeDirectory("other");
   Dir.Write("other/Local State", "{}");
   RunCommand("cd '" + Dir.Host("other") + "' && 7z a '" + Dir.Host("other.7z") + "' .");
-  ASSERT_EQ(Run({"restore", Dir.Host("other.7z")}).Status, 0);
+  const TRun restore = Run({"restore", Dir.Host("other.7z")});
+  ASSERT_EQ(restore.Status, 0) << restore.Err;
   EXPECT_EQ(Dir.Read("tool/Profile/Local State"), "{}");
+  // The user is told the restore is done and where the replaced profile went.
+  EXPECT_NE(restore.Err.find("OrvoTool: Restore complete: " + Dir.Host("tool/Profile") +
+                             ". The profile it replaced is kept as " + Dir.Host("tool/Profile.before-restore-")),
+            std::string::npos)
+      << restore.Err;
+  EXPECT_NE(restore.Err.find("OrvoTool undo-restore puts it back."), std::string::npos) << restore.Err;
   const TRun undo = Run({"undo-restore"});
   EXPECT_EQ(undo.Status, 0) << undo.Err;
   EXPECT_NE(undo.Err.find("is back. The one it replaced is kept as "), std::string::npos) << undo.Err;
