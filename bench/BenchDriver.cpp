@@ -141,7 +141,7 @@ int main(int argc, char* argv[]) {
   for (const double start : meter.StepStarts) steps += (steps.empty() ? "" : ", ") + std::to_string(start);
   std::printf("{\"job_seconds\": %.4f, \"job_user_seconds\": %.4f, \"job_system_seconds\": %.4f, "
               "\"progress_events\": %ld, \"handler_seconds\": %.4f, \"step_starts\": [%s], \"box\": \"%s\"}\n",
-              seconds, userAfter - userBefore, systemAfter - systemBefore, meter.Events, meter.HandlerSeconds, steps.c_str(),
-              Escaped(ToQString(answers.LastText).toStdString()).c_str());
+              seconds, userAfter - userBefore, systemAfter - systemBefore, meter.Events, meter.HandlerSeconds,
+              steps.c_str(), Escaped(ToQString(answers.LastText).toStdString()).c_str());
   return 0;
 }
