@@ -23,12 +23,16 @@ TJobResult TestArchive(TSevenZip& zip, const WideString& archiveName) {
   return {problem.empty(), problem};
 }
 
+TArchiveItem ListedItem(const WideString& name, Int64 size, Int64 attributes, double modified) {
+  return {name, size, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, modified};
+}
+
 TJobResult ListArchive(TSevenZip& zip, const WideString& archiveName, std::vector<TArchiveItem>& items) {
   TJobLog log(zip, archiveName);
   const T7zListfileEvent saved = zip.OnListfile;
   zip.OnListfile = [&items](TSevenZip*, const WideString& name, Int64, Int64 size, Int64, Int64 attributes, Int64,
                             const WideString&, double modified) {
-    items.push_back({name, size, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, modified});
+    items.push_back(ListedItem(name, size, attributes, modified));
   };
   zip.SetSZFileName(archiveName);
   const Int32 result = zip.List();

@@ -20,5 +20,8 @@ struct TArchiveItem {
   double Modified;
 };
 
+// An item as the component's listing event gives it.
+TArchiveItem ListedItem(const WideString& name, Int64 size, Int64 attributes, double modified);
+
 // The archive's items in the order it holds them.
 TJobResult ListArchive(TSevenZip& zip, const WideString& archiveName, std::vector<TArchiveItem>& items);

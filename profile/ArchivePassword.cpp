@@ -29,7 +29,7 @@ TArchiveProbe ProbeArchive(TSevenZip& zip, const WideString& archiveName) {
   const T7zListfileEvent saved = zip.OnListfile;
   zip.OnListfile = [&probe](TSevenZip*, const WideString& name, Int64 index, Int64 size, Int64, Int64 attributes,
                             Int64, const WideString& method, double modified) {
-    probe.Items.push_back({name, size, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, modified});
+    probe.Items.push_back(ListedItem(name, size, attributes, modified));
     if (size <= 0) return;
     if (probe.FirstMethod.empty()) probe.FirstMethod = method;
     if (!probe.FirstEncryptedFile && method.find(u"AES") != WideString::npos)
