@@ -3,10 +3,14 @@
 // command (instruction and system-call counts), and the same backup read
 // back as the backup job reads it (the engine's test and the listing), and
 // a restore listed first as the restore job lists it (for its password and room).
+// Both end as the jobs do, with what they wrote on disk.
 //   OrvoComponent add FOLDER ARCHIVE LEVEL     (LEVEL: 0 SAVE ... 3 MAXIMUM)
-//   OrvoComponent backup FOLDER ARCHIVE LEVEL  (add, then read back)
+//   OrvoComponent backup FOLDER ARCHIVE LEVEL  (add, read back, flush the archive)
 //   OrvoComponent extract ARCHIVE FOLDER
-//   OrvoComponent restore ARCHIVE FOLDER       (list, then extract)
+//   OrvoComponent restore ARCHIVE FOLDER       (list, extract, flush the file system)
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,6 +22,16 @@
 namespace {
 
 WideString SystemPath(const char* hostPath) { return ToSystemPath(hostPath).value_or(u""); }
+
+// Puts the archive (fsync) or the file system a restored folder is on
+// (syncfs) on disk, as the backup job does before its rename and the
+// restore job before its swap.
+bool Flushed(const char* hostPath, bool wholeFileSystem) {
+  const int descriptor = open(hostPath, O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  const bool flushed = (wholeFileSystem ? syncfs(descriptor) : fsync(descriptor)) == 0;
+  return close(descriptor) == 0 && flushed;
+}
 
 }  // namespace
 
@@ -36,7 +50,8 @@ int main(int argc, char* argv[]) {
     zip.SetLZMACompressStrength(static_cast<TCompressStrength>(argc > 4 ? std::stoi(argv[4]) : 0));
     if (zip.Add() != 0) return 1;
     std::vector<TArchiveItem> listing;
-    return mode == "add" || VerifyBackup(zip, zip.SZFileName(), zip.ItemsAdded(), listing).Completed ? 0 : 1;
+    if (mode == "add") return 0;
+    return VerifyBackup(zip, zip.SZFileName(), zip.ItemsAdded(), listing).Completed && Flushed(argv[3], false) ? 0 : 1;
   }
   std::vector<TArchiveItem> items;
   if (mode == "restore" && !ListArchive(zip, SystemPath(argv[2]), items).Completed) return 1;
@@ -44,5 +59,6 @@ int main(int argc, char* argv[]) {
   zip.Files().Clear();
   zip.SetSZFileName(SystemPath(argv[2]));
   zip.SetExtrBaseDir(SystemPath(argv[3]));
-  return zip.Extract(false) == 0 ? 0 : 1;
+  if (zip.Extract(false) != 0) return 1;
+  return mode == "extract" || Flushed(argv[3], true) ? 0 : 1;
 }
