@@ -12,7 +12,7 @@ std::vector<TItemKey> SortedKeys(const std::vector<T>& items) {
   std::vector<TItemKey> keys;
   keys.reserve(items.size());
   for (const T& item : items) keys.emplace_back(item.Name, item.Directory ? 0 : item.Size, item.Directory);
-  std::sort(keys.begin(), keys.end());
+  std::stable_sort(keys.begin(), keys.end());
   return keys;
 }
 
